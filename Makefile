@@ -1,0 +1,40 @@
+# The one front door. `make demo` shows the demo slideshow; `make test` runs every test.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build demo test test-dev test-asan bench fuzz windows clean
+
+all: build
+
+deps:
+	@scripts/install-deps core qt
+
+build: deps
+	@cmake --preset dev >/dev/null
+	@cmake --build --preset dev -j $(JOBS)
+
+demo: build
+	@scripts/run-demo
+
+test: deps
+	@scripts/install-deps e2e
+	@$(MAKE) --no-print-directory test-dev test-asan
+
+test-dev:
+	@cmake --preset dev >/dev/null
+	@cmake --build --preset dev -j $(JOBS)
+	@ctest --preset dev -j $(JOBS)
+
+test-asan:
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+	@ctest --preset asan -j $(JOBS) -L unit
+
+bench:
+	@scripts/install-deps core bench
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release -j $(JOBS)
+	@scripts/run-benchmarks
+
+clean:
+	rm -rf build

@@ -1,0 +1,67 @@
+#include "effects/Effects.h"
+
+#include "saver/Unqv.h"
+
+#include <array>
+
+namespace vis {
+
+std::optional<EffectPhase> BeginEffectStep(TFmqv& fm) {
+    if (fm.SlideState != 2 && fm.SlideState != 4) return std::nullopt;
+    const bool out = fm.SlideState == 2;
+    ++fm.EffectStep;
+    return EffectPhase{out, fm.EffectStep, out ? fm.CurrentFrame : fm.NextFrame,
+                       out ? fm.CurrentPicture : fm.NextPicture};
+}
+
+void EndEffectStep(TFmqv& fm, const EffectPhase& phase) {
+    fm.Timer1.SetInterval(fm.StepInterval);
+    if (phase.k == 20) fm.SlideState = phase.out ? 3 : 5;
+}
+
+void SizeToFrame(Bitmap& b, const Bitmap& frame) {
+    b.SetWidth(frame.Width());
+    b.SetHeight(frame.Height());
+}
+
+void ComposeAndPresent(TFmqv& fm, const Bitmap& frame, const Bitmap& mask) {
+    fm.Composite.DrawOpaque(0, 0, frame);
+    fm.Composite.DrawTransparent(0, 0, mask);
+    fm.Composite.Force24Bit();
+    fm.Present(fm.Composite);
+}
+
+namespace {
+struct EffectEntry {
+    const char* name;
+    EffectStepFn step;
+};
+constexpr std::array<EffectEntry, 16> kEffects{{
+    {"Normal", StepNormal},
+    {"FadeInOut", StepFadeInOut},
+    {"Sikaku", StepSikaku},
+    {"Tatesen", StepTatesen},
+    {"Yokosen", StepYokosen},
+    {"Seihoukei", StepSeihoukei},
+    {"Seihoukei2", StepSeihoukei2},
+    {"En", StepEn},
+    {"En2", StepEn2},
+    {"Tate", StepTate},
+    {"Tate2", StepTate2},
+    {"Yoko", StepYoko},
+    {"Yoko2", StepYoko2},
+    {"Dai_shou", StepDai_shou},
+    {"Tokei", StepTokei},
+    {"Kazaguruma", StepKazaguruma},
+}};
+} // namespace
+
+void RunEffectStep(TFmqv& fm, int effectNo) {
+    if (effectNo >= 1 && effectNo <= 16) kEffects[static_cast<std::size_t>(effectNo - 1)].step(fm);
+}
+
+const char* EffectName(int effectNo) {
+    return effectNo >= 1 && effectNo <= 16 ? kEffects[static_cast<std::size_t>(effectNo - 1)].name : "";
+}
+
+} // namespace vis

@@ -1,0 +1,145 @@
+#include "gfx/Bitmap.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vis {
+
+namespace {
+std::size_t StrideFor(std::int32_t width) {
+    return (static_cast<std::size_t>(width) * 3 + 3) & ~static_cast<std::size_t>(3);
+}
+
+void PutColor(std::uint8_t* p, Color c) {
+    p[0] = static_cast<std::uint8_t>(c);
+    p[1] = static_cast<std::uint8_t>(c >> 8);
+    p[2] = static_cast<std::uint8_t>(c >> 16);
+}
+
+// Fills n pixels starting at p with one colour, a row at a time.
+void FillPixels(std::uint8_t* p, std::int32_t n, Color c) {
+    const std::uint8_t b = static_cast<std::uint8_t>(c), g = static_cast<std::uint8_t>(c >> 8),
+                       r = static_cast<std::uint8_t>(c >> 16);
+    if (b == g && g == r) {
+        std::memset(p, b, static_cast<std::size_t>(n) * 3);
+        return;
+    }
+    for (std::int32_t i = 0; i < n; ++i, p += 3) {
+        p[0] = b;
+        p[1] = g;
+        p[2] = r;
+    }
+}
+} // namespace
+
+void Bitmap::SetSize(std::int32_t width, std::int32_t height) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width == width_ && height == height_) return;
+    const std::size_t stride = StrideFor(width);
+    std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(height), 0xFF);
+    const std::int32_t keepW = std::min(width, width_), keepH = std::min(height, height_);
+    for (std::int32_t y = 0; y < keepH; ++y)
+        std::memcpy(pixels.data() + static_cast<std::size_t>(y) * stride, Row(y), static_cast<std::size_t>(keepW) * 3);
+    pixels_ = std::move(pixels);
+    width_ = width;
+    height_ = height;
+    stride_ = stride;
+}
+
+void Bitmap::Release() {
+    pixels_ = {};
+    width_ = height_ = 0;
+    stride_ = 0;
+}
+
+Color Bitmap::Pixel(std::int32_t x, std::int32_t y) const {
+    const std::uint8_t* p = Row(y) + static_cast<std::size_t>(x) * 3;
+    return static_cast<Color>(p[0]) | static_cast<Color>(p[1]) << 8 | static_cast<Color>(p[2]) << 16;
+}
+
+void Bitmap::SetPixel(std::int32_t x, std::int32_t y, Color c) {
+    PutColor(Row(y) + static_cast<std::size_t>(x) * 3, c);
+}
+
+void Bitmap::FillRect(const Rect& r) {
+    const Rect c = Intersect(r, Rect{0, 0, width_, height_});
+    if (c.Empty()) return;
+    for (std::int32_t y = c.top; y < c.bottom; ++y)
+        FillPixels(Row(y) + static_cast<std::size_t>(c.left) * 3, c.Width(), brushColor);
+}
+
+void Bitmap::FillAll(Color c) {
+    for (std::int32_t y = 0; y < height_; ++y) FillPixels(Row(y), width_, c);
+}
+
+void Bitmap::Draw(std::int32_t x, std::int32_t y, const Bitmap& src) {
+    if (src.transparent)
+        DrawTransparent(x, y, src);
+    else
+        DrawOpaque(x, y, src);
+}
+
+void Bitmap::DrawOpaque(std::int32_t x, std::int32_t y, const Bitmap& src) {
+    const Rect c = Intersect(Rect{x, y, x + src.width_, y + src.height_}, Rect{0, 0, width_, height_});
+    if (c.Empty()) return;
+    const std::size_t bytes = static_cast<std::size_t>(c.Width()) * 3;
+    for (std::int32_t row = c.top; row < c.bottom; ++row)
+        std::memmove(Row(row) + static_cast<std::size_t>(c.left) * 3,
+                     src.Row(row - y) + static_cast<std::size_t>(c.left - x) * 3, bytes);
+}
+
+void Bitmap::DrawTransparent(std::int32_t x, std::int32_t y, const Bitmap& src) {
+    const Rect c = Intersect(Rect{x, y, x + src.width_, y + src.height_}, Rect{0, 0, width_, height_});
+    if (c.Empty()) return;
+    for (std::int32_t row = c.top; row < c.bottom; ++row) {
+        std::uint8_t* d = Row(row) + static_cast<std::size_t>(c.left) * 3;
+        const std::uint8_t* s = src.Row(row - y) + static_cast<std::size_t>(c.left - x) * 3;
+        for (std::int32_t i = 0; i < c.Width(); ++i, d += 3, s += 3)
+            if ((s[0] & s[1] & s[2]) != 0xFF) {
+                d[0] = s[0];
+                d[1] = s[1];
+                d[2] = s[2];
+            }
+    }
+}
+
+void Bitmap::StretchDraw(const Rect& dst, const Bitmap& src) {
+    if (dst.Empty() || src.width_ == 0 || src.height_ == 0) return;
+    const Rect c = Intersect(dst, Rect{0, 0, width_, height_});
+    if (c.Empty()) return;
+    const std::int64_t dw = dst.Width(), dh = dst.Height();
+    // Source column for every destination column, computed once: whole pixels, no averaging.
+    std::vector<std::int32_t> srcX(static_cast<std::size_t>(c.Width()));
+    for (std::int32_t x = c.left; x < c.right; ++x)
+        srcX[static_cast<std::size_t>(x - c.left)] = static_cast<std::int32_t>((x - dst.left) * src.width_ / dw);
+    std::int32_t lastSrcY = -1;
+    const std::uint8_t* lastRow = nullptr;
+    for (std::int32_t y = c.top; y < c.bottom; ++y) {
+        const auto sy = static_cast<std::int32_t>((y - dst.top) * src.height_ / dh);
+        std::uint8_t* d = Row(y) + static_cast<std::size_t>(c.left) * 3;
+        if (sy == lastSrcY && lastRow) {
+            std::memcpy(d, lastRow, static_cast<std::size_t>(c.Width()) * 3);
+            continue;
+        }
+        const std::uint8_t* s = src.Row(sy);
+        for (std::int32_t i = 0; i < c.Width(); ++i, d += 3) {
+            const std::uint8_t* p = s + static_cast<std::size_t>(srcX[static_cast<std::size_t>(i)]) * 3;
+            d[0] = p[0];
+            d[1] = p[1];
+            d[2] = p[2];
+        }
+        lastSrcY = sy;
+        lastRow = Row(y) + static_cast<std::size_t>(c.left) * 3;
+    }
+}
+
+bool operator==(const Bitmap& a, const Bitmap& b) {
+    if (a.width_ != b.width_ || a.height_ != b.height_) return false;
+    const std::size_t bytes = static_cast<std::size_t>(a.width_) * 3;
+    for (std::int32_t y = 0; y < a.height_; ++y)
+        if (std::memcmp(a.Row(y), b.Row(y), bytes) != 0) return false;
+    return true;
+}
+
+} // namespace vis

@@ -1,0 +1,65 @@
+#pragma once
+// A 24-bit off-screen bitmap in the device-independent layout (bytes blue, green, red; rows top-down, each
+// padded to a multiple of 4 bytes), with the canvas state the effects rely on: brush and pen colours and
+// whether the bitmap is drawn transparent on white.
+#include "gfx/Geometry.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace vis {
+
+class Bitmap {
+public:
+    Bitmap() = default;
+    Bitmap(std::int32_t width, std::int32_t height) { SetSize(width, height); }
+
+    std::int32_t Width() const { return width_; }
+    std::int32_t Height() const { return height_; }
+    // Resizing keeps the pixels of the overlapping area; new pixels are white. Negative sizes count as 0.
+    void SetWidth(std::int32_t width) { SetSize(width, height_); }
+    void SetHeight(std::int32_t height) { SetSize(width_, height); }
+    void SetSize(std::int32_t width, std::int32_t height);
+    // Frees the pixels; the bitmap is 0 x 0 afterwards.
+    void Release();
+
+    std::size_t Stride() const { return stride_; }
+    std::uint8_t* Row(std::int32_t y) { return pixels_.data() + static_cast<std::size_t>(y) * stride_; }
+    const std::uint8_t* Row(std::int32_t y) const { return pixels_.data() + static_cast<std::size_t>(y) * stride_; }
+    std::uint8_t* Bits() { return pixels_.data(); }
+    const std::uint8_t* Bits() const { return pixels_.data(); }
+    // The pixel as 0xRRGGBB; for tests and tools.
+    Color Pixel(std::int32_t x, std::int32_t y) const;
+    void SetPixel(std::int32_t x, std::int32_t y, Color c);
+
+    // The pixel format is always 24 bits; forcing it changes nothing but keeps the drawing steps readable.
+    void Force24Bit() {}
+
+    Color brushColor = clWhite;
+    Color penColor = clBlack;
+    // Drawn onto another bitmap without its pure white (0xFFFFFF) pixels.
+    bool transparent = false;
+
+    // Canvas operations, GDI semantics: rectangles include left/top, exclude right/bottom, and are clipped.
+    void FillRect(const Rect& r);      // with the brush
+    void FillAll(Color c);             // every pixel, ignoring the brush
+    void Ellipse(const Rect& bounds);  // filled with the brush, outlined one pixel wide with the pen
+    void Polygon(std::span<const Point> points); // likewise
+    // Copies src at (x, y): opaque, or skipping src's white pixels when src.transparent is set.
+    void Draw(std::int32_t x, std::int32_t y, const Bitmap& src);
+    void DrawOpaque(std::int32_t x, std::int32_t y, const Bitmap& src);
+    void DrawTransparent(std::int32_t x, std::int32_t y, const Bitmap& src);
+    // Nearest-neighbour copy of the whole of src into dst (whole source pixels, no averaging).
+    void StretchDraw(const Rect& dst, const Bitmap& src);
+
+    friend bool operator==(const Bitmap& a, const Bitmap& b);
+
+private:
+    std::int32_t width_ = 0, height_ = 0;
+    std::size_t stride_ = 0;
+    std::vector<std::uint8_t> pixels_;
+};
+
+} // namespace vis

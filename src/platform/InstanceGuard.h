@@ -1,0 +1,14 @@
+#pragma once
+
+namespace vis {
+
+// The single-instance guard "QOR", shared by every role and every saver name.
+class InstanceGuard {
+public:
+    virtual ~InstanceGuard() = default;
+    // Takes the guard in one atomic step; false when another process holds it. Held until the object
+    // goes (or the process ends, however it ends).
+    virtual bool TryAcquire() = 0;
+};
+
+} // namespace vis

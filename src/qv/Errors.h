@@ -1,0 +1,43 @@
+#pragma once
+// The runtime's errors: exceptions that carry the message text a user sees in the error box.
+#include <stdexcept>
+#include <string>
+
+namespace vis {
+
+struct Exception : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+// "'%s' は整数ではありません" and other conversion failures.
+struct EConvertError : Exception {
+    using Exception::Exception;
+};
+// A file that cannot be opened, read or written.
+struct EInOutError : Exception {
+    using Exception::Exception;
+};
+// "ﾌｧｲﾙ %s は開けません"
+struct EFOpenError : Exception {
+    using Exception::Exception;
+};
+// "ﾌｧｲﾙ %s を作成できません"
+struct EFCreateError : Exception {
+    using Exception::Exception;
+};
+// Media player errors: the system's text, "原因不明のｴﾗｰ" or "MCI ﾃﾞﾊﾞｲｽがありません".
+struct EMCIDeviceError : Exception {
+    using Exception::Exception;
+};
+// "%s に書き込めません"
+struct EIniFileException : Exception {
+    using Exception::Exception;
+};
+// A picture whose data is damaged after its header was read.
+struct EInvalidGraphic : Exception {
+    using Exception::Exception;
+};
+
+// Replaces the first "%s" of a runtime message template.
+std::string FormatMessage(const std::string& pattern, const std::string& arg);
+
+} // namespace vis

@@ -1,0 +1,130 @@
+#include "qv/Files.h"
+
+#include "qv/Errors.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace vis {
+namespace fs = std::filesystem;
+
+fs::path FsPath(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8Path(const fs::path& p) {
+    auto u = p.u8string();
+    return std::string(u.begin(), u.end());
+}
+
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    auto st = fs::status(FsPath(path), ec);
+    return !ec && fs::exists(st) && !fs::is_directory(st);
+}
+
+bool FolderExists(const std::string& path) {
+    std::error_code ec;
+    return fs::is_directory(FsPath(path), ec);
+}
+
+void CreateEmptyFile(const std::string& path) {
+    std::ofstream f(FsPath(path), std::ios::binary | std::ios::trunc);
+    if (!f) throw EFCreateError(FormatMessage("ﾌｧｲﾙ %s を作成できません", path));
+}
+
+void DeleteIfExists(const std::string& path) {
+    if (!FileExists(path)) return;
+    std::error_code ec;
+    fs::remove(FsPath(path), ec);
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+    return MoveFileExW(FsPath(from).c_str(), FsPath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+    std::error_code ec;
+    fs::rename(FsPath(from), FsPath(to), ec);
+    return !ec;
+#endif
+}
+
+bool ForceDirectories(const std::string& path) {
+    std::error_code ec;
+    fs::create_directories(FsPath(path), ec);
+    return FolderExists(path);
+}
+
+std::optional<std::string> ReadFileBounded(const std::string& path, std::uintmax_t maxBytes) {
+    if (!FileExists(path)) return std::nullopt;
+    std::ifstream f(FsPath(path), std::ios::binary);
+    if (!f) return std::nullopt;
+    std::string bytes;
+    char buf[65536];
+    while (f) {
+        f.read(buf, sizeof buf);
+        auto got = static_cast<std::size_t>(f.gcount());
+        if (bytes.size() + got > maxBytes) return std::nullopt;
+        bytes.append(buf, got);
+    }
+    if (f.bad()) return std::nullopt;
+    return bytes;
+}
+
+std::string InOutErrorText(int code) {
+    return "I/O エラー " + std::to_string(code);
+}
+
+void WriteFileReplacing(const std::string& path, const std::string& bytes) {
+    const std::string temp = path + ".new~";
+#ifdef _WIN32
+    HANDLE h = CreateFileW(FsPath(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) throw EInOutError(InOutErrorText(static_cast<int>(GetLastError())));
+    DWORD written = 0;
+    BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size() && FlushFileBuffers(h);
+    DWORD err = GetLastError();
+    CloseHandle(h);
+    if (!ok) {
+        DeleteFileW(FsPath(temp).c_str());
+        throw EInOutError(InOutErrorText(static_cast<int>(err ? err : ERROR_WRITE_FAULT)));
+    }
+    if (!MoveFileExW(FsPath(temp).c_str(), FsPath(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        err = GetLastError();
+        DeleteFileW(FsPath(temp).c_str());
+        throw EInOutError(InOutErrorText(static_cast<int>(err)));
+    }
+#else
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) throw EInOutError(InOutErrorText(errno));
+    std::size_t done = 0;
+    int err = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            err = errno;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (!err && ::fsync(fd) != 0) err = errno;
+    if (::close(fd) != 0 && !err) err = errno;
+    if (!err && ::rename(temp.c_str(), path.c_str()) != 0) err = errno;
+    if (err) {
+        ::unlink(temp.c_str());
+        throw EInOutError(InOutErrorText(err));
+    }
+#endif
+}
+
+} // namespace vis

@@ -1,0 +1,37 @@
+#pragma once
+// File operations on UTF-8 paths, with the outcomes the data folder relies on.
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace vis {
+
+// A UTF-8 path as the file system wants it (wide on Windows).
+std::filesystem::path FsPath(const std::string& utf8);
+std::string Utf8Path(const std::filesystem::path& p);
+
+// True when the path names an existing directory entry that is not a folder.
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+
+// Marker on: create empty, or truncate an existing file. Raises EFCreateError when that fails.
+void CreateEmptyFile(const std::string& path);
+// Marker off: delete when present; failures are ignored.
+void DeleteIfExists(const std::string& path);
+// Rename or move; false when it failed (callers that ignore the result may).
+bool RenameFile(const std::string& from, const std::string& to);
+// Creates the folder and any missing parents; false when it could not.
+bool ForceDirectories(const std::string& path);
+
+// Reads a whole file of at most maxBytes; nullopt when it cannot be opened or read or is larger.
+std::optional<std::string> ReadFileBounded(const std::string& path, std::uintmax_t maxBytes);
+
+// Writes bytes through a temporary file in the same folder renamed over the target, so a failed write
+// leaves the old file as it was. Raises EInOutError on failure.
+void WriteFileReplacing(const std::string& path, const std::string& bytes);
+
+// The runtime's input/output error text for an operating-system error code.
+std::string InOutErrorText(int code);
+
+} // namespace vis

@@ -1,0 +1,104 @@
+// The slideshow's state machine: one step per tick of Timer1.
+#include "effects/Effects.h"
+#include "saver/Unqv.h"
+
+namespace vis {
+
+namespace {
+// Prepares the accumulating mask for a phase: the frame's size, filled with `fill`, brush `brush`.
+void PrepareTrailMask(Bitmap& mask, const Bitmap& frame, Color fill, Color brush) {
+    mask.SetWidth(frame.Width());
+    mask.SetHeight(frame.Height());
+    mask.brushColor = fill;
+    mask.FillRect(Rect{0, 0, mask.Width(), mask.Height()});
+    mask.brushColor = brush;
+}
+} // namespace
+
+void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
+    drawn_ = Rect{};
+    if (closing_) return;
+    if (!PicturesLoaded) {
+        LoadPicturePair();
+        if (closing_) return;
+    }
+    switch (SlideState) {
+    case 1:
+        CurrentFrame.Force24Bit();
+        Present(CurrentFrame);
+        PrepareTrailMask(TrailMask, CurrentFrame, clWhite, clBlack);
+        EffectStep = 0;
+        Timer1.SetInterval(ShowTime);
+        if (FirstRound) Timer1.SetInterval(100);
+        ChooseEffect();
+        SlideState = 2;
+        break;
+    case 2:
+    case 4:
+        if (EffectNo == 14) {
+            StepMask.transparent = false;
+            TrailMask.transparent = false;
+        }
+        RunEffectStep(*this, EffectNo);
+        break;
+    case 3: {
+        StepMask.SetWidth(CurrentFrame.Width());
+        StepMask.SetHeight(CurrentFrame.Height());
+        StepMask.transparent = false;
+        StepMask.brushColor = clBlack;
+        StepMask.FillRect(Rect{0, 0, StepMask.Width(), StepMask.Height()});
+        if (RandomPosition) {
+            PresentAt(StepMask, Point{PosX, PosY});
+            // A picture larger than the window on an axis cannot move on it: it is centred there.
+            const std::int32_t freeW = screen_.Width() - NextFrame.Width();
+            const std::int32_t freeH = screen_.Height() - NextFrame.Height();
+            PosX = freeW >= 0 ? RandomBelow(freeW) : freeW / 2;
+            PosY = freeH >= 0 ? RandomBelow(freeH) : freeH / 2;
+        } else {
+            Present(StepMask);
+        }
+        StepMask.transparent = true;
+        PrepareTrailMask(TrailMask, NextFrame, clBlack, clWhite);
+        EffectStep = 0;
+        Timer1.SetInterval(HideTime);
+        if (FirstRound) {
+            Timer1.SetInterval(100);
+            FirstRound = false;
+        }
+        ChooseEffect();
+        SlideState = 4;
+        break;
+    }
+    case 5:
+        NextFrame.Force24Bit();
+        Present(NextFrame);
+        Timer1.SetInterval(10);
+        PicturesLoaded = false;
+        break;
+    default:
+        break;
+    }
+}
+
+void TFmqv::ChooseEffect() {
+    bool any = false;
+    for (bool on : EffectEnabled) any = any || on;
+    // A mask that enables nothing would make the draw endless; it counts as all effects on instead.
+    do EffectNo = RandomBelow(16) + 1;
+    while (any && !EffectEnabled[static_cast<std::size_t>(EffectNo - 1)]);
+    StepMask.transparent = true;
+    TrailMask.transparent = true;
+}
+
+void TFmqv::MediaPlayer1Notify() {
+    const std::int64_t length = MediaPlayer1.TrackLength(1);
+    const std::int64_t position = MediaPlayer1.Position();
+    if (length > position) return;
+    MediaPlayer1.Close();
+    MediaPlayer1.FileName = DataFile("qor_bgm.mid");
+    MediaPlayer1.Open();
+    MediaPlayer1.Play();
+    MediaPlayer1.Notify = true;
+}
+
+} // namespace vis

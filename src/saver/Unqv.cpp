@@ -1,0 +1,146 @@
+#include "saver/Unqv.h"
+
+#include "qv/Errors.h"
+#include "qv/Files.h"
+
+#include <limits>
+
+namespace vis {
+
+namespace {
+// Seconds from qor_inf as milliseconds. A huge value must not wrap into a negative or tiny wait, so the
+// product saturates at the 32-bit limits instead.
+std::int32_t SecondsToMs(std::int32_t seconds) {
+    const std::int64_t ms = static_cast<std::int64_t>(seconds) * 1000;
+    if (ms > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    if (ms < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(ms);
+}
+
+// Stores each line of qor_inf in the window's variables as soon as it has been converted.
+class SaverSettingsSink : public QorInfSink {
+public:
+    explicit SaverSettingsSink(TFmqv& fm) : fm_(fm) {}
+    void LastPictureNo(std::int32_t value) override { fm_.LastPictureNo = value; }
+    void EffectMask(std::string_view line) override { ApplyEffectMask(line, fm_.EffectEnabled); }
+    void ShowSeconds(std::int32_t value) override { fm_.ShowTime = SecondsToMs(value); }
+    void HideSeconds(std::int32_t value) override { fm_.HideTime = SecondsToMs(value); }
+
+private:
+    TFmqv& fm_;
+};
+} // namespace
+
+TFmqv::TFmqv(const SaverPlatform& platform)
+    : Timer1(platform.clock, [&app = platform.app] { return app.IsActive(); }), MediaPlayer1(platform.media),
+      app_(platform.app), window_(platform.window), clock_(platform.clock), system_(platform.system),
+      programPath_(platform.programPath), style_(platform.style), seed_(platform.seed) {
+    EffectEnabled.fill(true);
+    // The window definition: Timer1 with ActiveOnly, Enabled, Interval 900 and its tick handler; the
+    // media player's notify handler. Loading completes before FormCreate runs.
+    Timer1.SetActiveOnly(true);
+    Timer1.SetEnabled(true);
+    Timer1.SetInterval(900);
+    Timer1.OnTimer = [this](TCustomDXTimer& sender, std::int32_t lag) { Timer1Timer(sender, lag); };
+    MediaPlayer1.OnNotify = [this] { MediaPlayer1Notify(); };
+    Timer1.Loaded();
+}
+
+TFmqv::~TFmqv() = default;
+
+std::string TFmqv::PictureFile(std::int32_t number) const {
+    return DataFolder + (style_ == PathStyle::Windows ? "\\qor_" : "/qor_") + std::to_string(number);
+}
+
+void TFmqv::FormCreate() {
+    const std::int32_t w = window_.ScreenWidth(), h = window_.ScreenHeight();
+    window_.SetBounds(0, 0, w, h);
+    screen_.SetSize(w, h);
+    screen_.FillAll(clBlack);
+    DataFolder = DataFolderPath(programPath_, style_);
+    if (const auto installer = DataFile("install.exe"); FileExists(installer)) DeleteIfExists(installer);
+    PicturesLoaded = false;
+    SlideState = 1;
+    Timer1.SetInterval(1000);
+    PictureNo = -1;
+    FirstRound = true;
+    FirstPictureNo = 0;
+    NextPictureNo = 0;
+    bitmapsCreated_ = true;
+    window_.ShowCursor(false);
+    MouseMoveCount = 0;
+    window_.StayOnTop();
+    window_.DisableIme();
+    ForceDirectories(DataFolder);
+    ShowTime = 5000;
+    HideTime = 3000;
+    StepInterval = 50;
+    CellWidth = 20;
+    CellHeight = 20;
+    EffectEnabled.fill(true);
+    RandomOrder = false;
+    RandomPosition = false;
+    SaverSettingsSink sink(*this);
+    ReadQorInf(DataFile("qor_inf"), sink); // an error here skips the rest of the creation
+    random_.Seed(seed_ ? *seed_ : clock_.NowMs());
+    if (FileExists(DataFile("qor_random"))) RandomOrder = true;
+    if (FileExists(DataFile("qor_title"))) FirstPictureNo = 1;
+    if (FileExists(DataFile("qor_randompos"))) {
+        RandomPosition = true;
+        PosX = 0;
+        PosY = 0;
+    }
+}
+
+void TFmqv::FormShow() {
+    system_.SetScreenSaverActive(false);
+    if (!FileExists(DataFile("qor_bgm.mid"))) return;
+    if (!FileExists(DataFile("qor_bgm"))) return;
+    MediaPlayer1.FileName = DataFile("qor_bgm.mid");
+    MediaPlayer1.Open();
+    MediaPlayer1.Play();
+    MediaPlayer1.Notify = true;
+}
+
+void TFmqv::FormClose() {
+    window_.ShowCursor(true);
+    system_.SetScreenSaverActive(true);
+    for (Bitmap* b : {&CurrentFrame, &NextFrame, &CurrentPicture, &NextPicture, &StepMask, &Composite, &TrailMask})
+        b->Release();
+    bitmapsCreated_ = false;
+}
+
+void TFmqv::Close() {
+    if (closing_) return;
+    closing_ = true;
+    FormClose();
+    window_.EndLoop();
+}
+
+void TFmqv::FormKeyDown(int, int) { Close(); }
+
+void TFmqv::FormMouseDown(int, int, int, int) { Close(); }
+
+void TFmqv::FormMouseMove(int, int, int) {
+    if (MouseMoveCount >= 4)
+        Close();
+    else
+        ++MouseMoveCount;
+}
+
+Point TFmqv::PlacePicture(const Bitmap& b) const {
+    if (RandomPosition) return {PosX, PosY};
+    return {(screen_.Width() - b.Width()) / 2, (screen_.Height() - b.Height()) / 2};
+}
+
+void TFmqv::PresentAt(const Bitmap& b, Point at) {
+    if (closing_) return;
+    screen_.DrawOpaque(at.x, at.y, b);
+    const Rect changed = Intersect(Rect{at.x, at.y, at.x + b.Width(), at.y + b.Height()},
+                                   Rect{0, 0, screen_.Width(), screen_.Height()});
+    if (changed.Empty()) return;
+    drawn_ = Union(drawn_, changed);
+    window_.Invalidate(changed);
+}
+
+} // namespace vis

@@ -1,0 +1,115 @@
+#pragma once
+// The saver window: the slideshow's variables and bitmaps, its handlers and the state machine that the frame
+// timer drives one step per tick. Effects are plain functions over this object.
+#include "gfx/Bitmap.h"
+#include "platform/Application.h"
+#include "platform/Clock.h"
+#include "platform/MediaDevice.h"
+#include "platform/SaverWindow.h"
+#include "platform/SystemSettings.h"
+#include "qv/Paths.h"
+#include "qv/QorInf.h"
+#include "saver/DXClass.h"
+#include "saver/MediaPlayer.h"
+#include "saver/Random.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vis {
+
+// What the saver window needs of its platform, and how it was started.
+struct SaverPlatform {
+    Application& app;
+    SaverWindow& window;
+    Clock& clock;
+    SystemSettings& system;
+    MediaDevice& media;
+    std::string programPath;
+    PathStyle style = NativePathStyle();
+    // A fixed seed replays a show (tests, the renderer); otherwise the clock seeds the generator.
+    std::optional<std::uint64_t> seed;
+};
+
+class TFmqv {
+public:
+    explicit TFmqv(const SaverPlatform& platform);
+    ~TFmqv();
+    TFmqv(const TFmqv&) = delete;
+    TFmqv& operator=(const TFmqv&) = delete;
+
+    // Handlers, as the window system calls them.
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void FormKeyDown(int key, int shift);
+    void FormMouseDown(int button, int shift, int x, int y);
+    void FormMouseMove(int shift, int x, int y);
+    void Timer1Timer(TCustomDXTimer& sender, std::int32_t lagCount);
+    void MediaPlayer1Notify();
+
+    // The close request: runs FormClose once and ends the message loop; later requests do nothing.
+    void Close();
+    bool Closing() const { return closing_; }
+
+    // Slideshow parts.
+    void LoadPicturePair();
+    void ChooseEffect();
+    Point PlacePicture(const Bitmap& b) const;
+    // Draws b opaquely on the window at `at`, or at PlacePicture(b).
+    void PresentAt(const Bitmap& b, Point at);
+    void Present(const Bitmap& b) { PresentAt(b, PlacePicture(b)); }
+    std::int32_t RandomBelow(std::int32_t n) { return random_.Below(n); }
+    std::string DataFile(const char* name) const { return JoinPath(DataFolder, name, style_); }
+    std::string PictureFile(std::int32_t number) const;
+
+    // The window's content and what the last tick changed on it (window coordinates).
+    const Bitmap& Screen() const { return screen_; }
+    Rect DrawnThisTick() const { return drawn_; }
+
+    // Slideshow variables.
+    std::string DataFolder;
+    bool PicturesLoaded = false;
+    int SlideState = 1;
+    std::int32_t PictureNo = -1;
+    bool FirstRound = true;
+    std::int32_t FirstPictureNo = 0;
+    std::int32_t NextPictureNo = 0;
+    std::int32_t MouseMoveCount = 0;
+    std::int32_t ShowTime = 5000;
+    std::int32_t HideTime = 3000;
+    std::int32_t StepInterval = 50;
+    std::int32_t CellWidth = 20;
+    std::int32_t CellHeight = 20;
+    std::array<bool, kEffectCount> EffectEnabled{}; // [n - 1] is effect n
+    std::int32_t LastPictureNo = 0;
+    bool RandomOrder = false;
+    bool RandomPosition = false;
+    std::int32_t PosX = 0;
+    std::int32_t PosY = 0;
+    int EffectNo = 0;
+    std::int32_t EffectStep = 0;
+
+    Bitmap CurrentFrame, NextFrame, CurrentPicture, NextPicture, StepMask, Composite, TrailMask;
+
+    TDXTimer Timer1;
+    TMediaPlayer MediaPlayer1;
+
+private:
+    Application& app_;
+    SaverWindow& window_;
+    Clock& clock_;
+    SystemSettings& system_;
+    std::string programPath_;
+    PathStyle style_;
+    std::optional<std::uint64_t> seed_;
+    RandomGenerator random_;
+    Bitmap screen_;
+    Rect drawn_;
+    bool bitmapsCreated_ = false;
+    bool closing_ = false;
+};
+
+} // namespace vis
