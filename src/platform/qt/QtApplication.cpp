@@ -1,0 +1,40 @@
+#include "platform/qt/QtApplication.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QMessageBox>
+#include <QString>
+#include <QWidget>
+
+namespace vis {
+
+void InstallFontAliases() {
+    // Qt consults these substitutes only when the asked family is not installed, so a system that has the
+    // original fonts keeps them.
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QStringLiteral("Century"), QStringLiteral("C059"));
+}
+
+QtApplication::QtApplication() { InstallFontAliases(); }
+
+void QtApplication::SetTitle(const std::string& title) {
+    title_ = title;
+    QGuiApplication::setApplicationDisplayName(QString::fromStdString(title));
+}
+
+std::string QtApplication::Title() const { return title_; }
+
+void QtApplication::ShowError(const std::string& message) {
+    // The box belongs to the active window, so it appears above a full-screen saver window too.
+    QMessageBox box(QMessageBox::Critical, QString::fromStdString(title_), QString::fromStdString(message),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.setWindowModality(Qt::ApplicationModal);
+    // Without a window manager the caption is not drawn, but the window title still names the box.
+    box.setWindowTitle(QString::fromStdString(title_));
+    box.exec();
+}
+
+bool QtApplication::IsActive() const { return QGuiApplication::applicationState() == Qt::ApplicationActive; }
+
+} // namespace vis

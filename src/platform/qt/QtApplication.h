@@ -1,0 +1,28 @@
+#pragma once
+// The application object on Qt: its title, the modal error box and the active state. The QApplication must
+// exist before this object is made and outlive it.
+#include "platform/Application.h"
+
+#include <string>
+
+namespace vis {
+
+// Font names the program's windows ask for ("ＭＳ Ｐゴシック", "MS PGothic", "Century") mapped to the
+// free fonts Debian ships (IPAPGothic, C059), so that the dialogs look as designed. Call after the
+// QApplication exists; QtApplication's constructor calls it, calling it again is harmless.
+void InstallFontAliases();
+
+class QtApplication : public Application {
+public:
+    QtApplication();
+    void SetTitle(const std::string& title) override;
+    std::string Title() const override;
+    // A modal message box with the title as caption and one OK button; returns when the user closes it.
+    void ShowError(const std::string& message) override;
+    bool IsActive() const override;
+
+private:
+    std::string title_;
+};
+
+} // namespace vis
