@@ -38,3 +38,6 @@ bench:
 
 clean:
 	rm -rf build
+
+fuzz:
+	@scripts/run-fuzz

@@ -84,7 +84,11 @@ std::string EffectMaskLine(const std::array<bool, kEffectCount>& enabled) {
 void ReadQorInf(const std::string& path, QorInfSink& sink) {
     auto bytes = ReadFileBounded(path, kMaxQorInfBytes);
     if (!bytes) throw EInOutError(InOutErrorText(FileExists(path) ? 5 : 2));
-    TextLineReader reader(std::move(*bytes));
+    ReadQorInfText(std::move(*bytes), sink);
+}
+
+void ReadQorInfText(std::string text, QorInfSink& sink) {
+    TextLineReader reader(std::move(text));
     sink.LastPictureNo(StrToInt(reader.ReadLine()));
     sink.EffectMask(reader.ReadLine());
     sink.ShowSeconds(StrToInt(reader.ReadLine()));

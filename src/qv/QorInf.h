@@ -48,6 +48,8 @@ public:
 // Reads the file line by line into the sink. Raises EInOutError when it cannot be opened or read and
 // EConvertError at the first bad number, after the values before it were delivered.
 void ReadQorInf(const std::string& path, QorInfSink& sink);
+// The same over the file's bytes.
+void ReadQorInfText(std::string text, QorInfSink& sink);
 
 // The file's bytes as the settings dialog writes them.
 std::string QorInfText(std::int32_t lastPictureNo, std::string_view mask, std::int32_t showSeconds,
