@@ -36,6 +36,9 @@ bench:
 	@cmake --build --preset release -j $(JOBS)
 	@scripts/run-benchmarks
 
+windows:
+	@scripts/install-deps windows && scripts/build-windows
+
 clean:
 	rm -rf build
 

@@ -9,6 +9,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// windows.h maps FormatMessage to its own A/W functions; ours is the runtime's message formatter.
+#undef FormatMessage
 #else
 #include <fcntl.h>
 #include <unistd.h>
