@@ -1,0 +1,151 @@
+#include "gfx/Jpeg.h"
+
+#include "gfx/JpegErrorTrap.h"
+#include "qv/Errors.h"
+#include "qv/Files.h"
+
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace vis {
+
+namespace {
+
+using jpeg_detail::ErrorTrap;
+
+// Everything the plain libjpeg functions touch; it holds no C++ object with a destructor.
+struct DecodeJob {
+    ErrorTrap trap;
+    jpeg_decompress_struct cinfo;
+    jpeg_progress_mgr progress;
+    bool created;
+    // Destination rows, top-down; CMYK pictures pass through cmykRows first.
+    std::uint8_t* pixels;
+    std::size_t stride;
+    std::uint8_t* cmykRows;
+    bool cmyk;
+    bool cmykInverted;
+};
+
+DecodeJob* JobOf(j_common_ptr cinfo) {
+    return reinterpret_cast<DecodeJob*>(reinterpret_cast<char*>(cinfo) - offsetof(DecodeJob, cinfo));
+}
+
+void LimitScans(j_common_ptr cinfo) {
+    const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->input_scan_number <= kMaxJpegScans) return;
+    DecodeJob* job = JobOf(cinfo);
+    std::snprintf(job->trap.message, sizeof job->trap.message, "more than %d scans", kMaxJpegScans);
+    std::longjmp(job->trap.jump, 1);
+}
+
+// Rows per jpeg_read_scanlines call: the library hands out at most rec_outbuf_height rows at once.
+constexpr int kRowBatch = 16;
+
+// The header phase. False when the library raised an error: the data is not a JPEG file.
+bool ReadHeaderPlain(DecodeJob* job, const unsigned char* data, unsigned long size) {
+    if (setjmp(job->trap.jump)) return false;
+    jpeg_create_decompress(&job->cinfo);
+    job->created = true;
+    jpeg_mem_src(&job->cinfo, data, size);
+    jpeg_read_header(&job->cinfo, TRUE);
+    return true;
+}
+
+void CmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, JDIMENSION width, bool inverted) {
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        // Adobe's files store the inks inverted: 255 means no ink.
+        const unsigned c = inverted ? cmyk[0] : 255u - cmyk[0], m = inverted ? cmyk[1] : 255u - cmyk[1],
+                       y = inverted ? cmyk[2] : 255u - cmyk[2], k = inverted ? cmyk[3] : 255u - cmyk[3];
+        bgr[0] = static_cast<std::uint8_t>(y * k / 255);
+        bgr[1] = static_cast<std::uint8_t>(m * k / 255);
+        bgr[2] = static_cast<std::uint8_t>(c * k / 255);
+    }
+}
+
+// The image-data phase: decompresses every row into the destination. False when the library raised an error.
+bool DecompressPlain(DecodeJob* job) {
+    if (setjmp(job->trap.jump)) return false;
+    job->progress.progress_monitor = LimitScans;
+    job->cinfo.progress = &job->progress;
+    jpeg_start_decompress(&job->cinfo);
+    const JDIMENSION width = job->cinfo.output_width;
+    const std::size_t cmykStride = static_cast<std::size_t>(width) * 4;
+    JSAMPROW rows[kRowBatch];
+    while (job->cinfo.output_scanline < job->cinfo.output_height) {
+        const JDIMENSION first = job->cinfo.output_scanline;
+        JDIMENSION want = job->cinfo.output_height - first;
+        if (want > kRowBatch) want = kRowBatch;
+        for (JDIMENSION i = 0; i < want; ++i)
+            rows[i] = job->cmyk ? job->cmykRows + i * cmykStride : job->pixels + (first + i) * job->stride;
+        const JDIMENSION got = jpeg_read_scanlines(&job->cinfo, rows, want);
+        if (job->cmyk)
+            for (JDIMENSION i = 0; i < got; ++i)
+                CmykToBgr(rows[i], job->pixels + (first + i) * job->stride, width, job->cmykInverted);
+    }
+    // No jpeg_finish_decompress: every row is in, and a file that only lacks its end marker is a whole picture.
+    return true;
+}
+
+struct DecodeJobOwner {
+    DecodeJob job{};
+    ~DecodeJobOwner() {
+        if (job.created) jpeg_destroy_decompress(&job.cinfo);
+    }
+};
+
+} // namespace
+
+JpegStatus DecodeJpeg(const void* data, std::size_t size, Bitmap& into) {
+    if (size == 0 || size > std::numeric_limits<unsigned long>::max()) return JpegStatus::CannotBeRead;
+    auto owner = std::make_unique<DecodeJobOwner>();
+    DecodeJob& job = owner->job;
+    jpeg_detail::InstallErrorTrap(job.trap, true);
+    job.cinfo.err = &job.trap.pub;
+    if (!ReadHeaderPlain(&job, static_cast<const unsigned char*>(data), static_cast<unsigned long>(size)))
+        return JpegStatus::CannotBeRead;
+
+    jpeg_decompress_struct& cinfo = job.cinfo;
+    const std::int64_t width = cinfo.image_width, height = cinfo.image_height;
+    // Checked before anything picture-sized is allocated: a header may claim up to 65535 x 65535.
+    if (width < 1 || height < 1 || width > kMaxJpegSide || height > kMaxJpegSide || width * height > kMaxJpegPixels)
+        return JpegStatus::CannotBeRead;
+
+    switch (cinfo.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+    case JCS_YCbCr:
+    case JCS_RGB:
+        cinfo.out_color_space = JCS_EXT_BGR; // straight into the bitmap's byte order
+        break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        cinfo.out_color_space = JCS_CMYK;
+        job.cmyk = true;
+        job.cmykInverted = cinfo.saw_Adobe_marker;
+        break;
+    default:
+        throw EInvalidGraphic("JPEG: unsupported colour format");
+    }
+    // A cap on the library's own buffers as well (a progressive picture of the largest size needs about 270 MiB).
+    cinfo.mem->max_memory_to_use = 512L << 20;
+
+    std::vector<std::uint8_t> cmykRows;
+    if (job.cmyk) cmykRows.resize(static_cast<std::size_t>(width) * 4 * kRowBatch);
+    into.SetSize(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+    job.pixels = into.Bits();
+    job.stride = into.Stride();
+    job.cmykRows = cmykRows.data();
+    if (!DecompressPlain(&job)) throw EInvalidGraphic(std::string("JPEG: ") + job.trap.message);
+    return JpegStatus::Decoded;
+}
+
+JpegStatus LoadJpegFile(const std::string& path, Bitmap& into) {
+    const auto bytes = ReadFileBounded(path, kMaxJpegFileBytes);
+    if (!bytes) return JpegStatus::CannotBeRead;
+    return DecodeJpeg(bytes->data(), bytes->size(), into);
+}
+
+} // namespace vis
