@@ -81,9 +81,12 @@ void TCustomDXTimer::PollClock() {
 
 std::optional<std::uint32_t> TCustomDXTimer::MsUntilDue() {
     if (!attached_) return std::nullopt;
+    // The same test as PollClock's: due once the signed 32-bit elapsed time reaches the interval. An elapsed
+    // time that reads negative (more than 2^31 ms since the last tick) waits until the difference turns
+    // non-negative again, as the polling loop would; the 64-bit sum then still fits the result.
     const auto elapsed = static_cast<std::int32_t>(clock_.NowMs() - lastTickTime_);
     if (elapsed >= interval_) return 0u;
-    return static_cast<std::uint32_t>(interval_ - elapsed);
+    return static_cast<std::uint32_t>(static_cast<std::int64_t>(interval_) - elapsed);
 }
 
 void TCustomDXTimer::SignalActivate() {

@@ -17,10 +17,11 @@ void PrepareTrailMask(Bitmap& mask, const Bitmap& frame, Color fill, Color brush
 
 void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
     drawn_ = Rect{};
-    if (closing_) return;
+    if (Closing()) return;
     if (!PicturesLoaded) {
         LoadPicturePair();
-        if (closing_) return;
+        // The load asked the window to close: the bitmaps are gone, nothing more may touch them.
+        if (Closing()) return;
     }
     switch (SlideState) {
     case 1:
@@ -35,11 +36,7 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
         break;
     case 2:
     case 4:
-        if (EffectNo == 14) {
-            StepMask.transparent = false;
-            TrailMask.transparent = false;
-        }
-        RunEffectStep(*this, EffectNo);
+        StepTransition();
         break;
     case 3: {
         StepMask.SetWidth(CurrentFrame.Width());
@@ -78,6 +75,15 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
     default:
         break;
     }
+}
+
+void TFmqv::StepTransition() {
+    // Dai_shou draws the scaled picture itself into StepMask, so neither mask may drop its white pixels.
+    if (EffectNo == 14) {
+        StepMask.transparent = false;
+        TrailMask.transparent = false;
+    }
+    RunEffectStep(*this, EffectNo);
 }
 
 void TFmqv::ChooseEffect() {

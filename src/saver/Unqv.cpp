@@ -34,7 +34,8 @@ private:
 TFmqv::TFmqv(const SaverPlatform& platform)
     : Timer1(platform.clock, [&app = platform.app] { return app.IsActive(); }), MediaPlayer1(platform.media),
       app_(platform.app), window_(platform.window), clock_(platform.clock), system_(platform.system),
-      programPath_(platform.programPath), style_(platform.style), seed_(platform.seed) {
+      programPath_(platform.programPath), style_(platform.style), seed_(platform.seed),
+      dataFolderGiven_(platform.dataFolder), leaveDataFolderAlone_(platform.leaveDataFolderAlone) {
     EffectEnabled.fill(true);
     // The window definition: Timer1 with ActiveOnly, Enabled, Interval 900 and its tick handler; the
     // media player's notify handler. Loading completes before FormCreate runs.
@@ -52,13 +53,25 @@ std::string TFmqv::PictureFile(std::int32_t number) const {
     return DataFolder + (style_ == PathStyle::Windows ? "\\qor_" : "/qor_") + std::to_string(number);
 }
 
-void TFmqv::FormCreate() {
+std::int32_t TFmqv::NextPictureNumber() const {
+    const std::int32_t n = PictureNo + 1;
+    return n <= LastPictureNo && FileExists(PictureFile(n)) ? n : FirstPictureNo + 1;
+}
+
+void TFmqv::FitToScreen() {
     const std::int32_t w = window_.ScreenWidth(), h = window_.ScreenHeight();
     window_.SetBounds(0, 0, w, h);
     screen_.SetSize(w, h);
     screen_.FillAll(clBlack);
-    DataFolder = DataFolderPath(programPath_, style_);
-    if (const auto installer = DataFile("install.exe"); FileExists(installer)) DeleteIfExists(installer);
+}
+
+void TFmqv::Randomize() { random_.Seed(seed_ ? *seed_ : clock_.NowMs()); }
+
+void TFmqv::FormCreate() {
+    FitToScreen();
+    DataFolder = dataFolderGiven_ ? *dataFolderGiven_ : DataFolderPath(programPath_, style_);
+    if (const auto installer = DataFile("install.exe"); !leaveDataFolderAlone_ && FileExists(installer))
+        DeleteIfExists(installer);
     PicturesLoaded = false;
     SlideState = 1;
     Timer1.SetInterval(1000);
@@ -71,7 +84,7 @@ void TFmqv::FormCreate() {
     MouseMoveCount = 0;
     window_.StayOnTop();
     window_.DisableIme();
-    ForceDirectories(DataFolder);
+    if (!leaveDataFolderAlone_) ForceDirectories(DataFolder);
     ShowTime = 5000;
     HideTime = 3000;
     StepInterval = 50;
@@ -82,7 +95,7 @@ void TFmqv::FormCreate() {
     RandomPosition = false;
     SaverSettingsSink sink(*this);
     ReadQorInf(DataFile("qor_inf"), sink); // an error here skips the rest of the creation
-    random_.Seed(seed_ ? *seed_ : clock_.NowMs());
+    Randomize();
     if (FileExists(DataFile("qor_random"))) RandomOrder = true;
     if (FileExists(DataFile("qor_title"))) FirstPictureNo = 1;
     if (FileExists(DataFile("qor_randompos"))) {
@@ -103,6 +116,9 @@ void TFmqv::FormShow() {
 }
 
 void TFmqv::FormClose() {
+    // Input keeps arriving until the loop has ended; the restoring and releasing happen once.
+    if (formClosed_) return;
+    formClosed_ = true;
     window_.ShowCursor(true);
     system_.SetScreenSaverActive(true);
     for (Bitmap* b : {&CurrentFrame, &NextFrame, &CurrentPicture, &NextPicture, &StepMask, &Composite, &TrailMask})
@@ -134,7 +150,7 @@ Point TFmqv::PlacePicture(const Bitmap& b) const {
 }
 
 void TFmqv::PresentAt(const Bitmap& b, Point at) {
-    if (closing_) return;
+    if (Closing()) return;
     screen_.DrawOpaque(at.x, at.y, b);
     const Rect changed = Intersect(Rect{at.x, at.y, at.x + b.Width(), at.y + b.Height()},
                                    Rect{0, 0, screen_.Width(), screen_.Height()});

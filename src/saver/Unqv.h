@@ -31,6 +31,10 @@ struct SaverPlatform {
     PathStyle style = NativePathStyle();
     // A fixed seed replays a show (tests, the renderer); otherwise the clock seeds the generator.
     std::optional<std::uint64_t> seed;
+    // A shell handed a data folder directly (the renderer) uses it instead of deriving it from programPath.
+    std::optional<std::string> dataFolder;
+    // A viewer of someone else's folder: creation neither deletes install.exe nor creates the folder.
+    bool leaveDataFolderAlone = false;
 };
 
 class TFmqv {
@@ -52,10 +56,20 @@ public:
 
     // The close request: runs FormClose once and ends the message loop; later requests do nothing.
     void Close();
-    bool Closing() const { return closing_; }
+    // True from the first close request (or a direct FormClose) on: nothing may draw any more.
+    bool Closing() const { return closing_ || formClosed_; }
+
+    // Creation step 1: the window covers the screen; its content starts black.
+    void FitToScreen();
+    // Creation step 13: seeds the run's generator, from the fixed seed when there is one, else the clock.
+    void Randomize();
 
     // Slideshow parts.
     void LoadPicturePair();
+    // The tick's action in states 2 and 4: one step of effect EffectNo (with the masks opaque for effect 14).
+    void StepTransition();
+    // The number of the picture that the last load put into NextPicture (valid once a load has run).
+    std::int32_t NextPictureNumber() const;
     void ChooseEffect();
     Point PlacePicture(const Bitmap& b) const;
     // Draws b opaquely on the window at `at`, or at PlacePicture(b).
@@ -108,8 +122,11 @@ private:
     RandomGenerator random_;
     Bitmap screen_;
     Rect drawn_;
+    std::optional<std::string> dataFolderGiven_;
+    bool leaveDataFolderAlone_ = false;
     bool bitmapsCreated_ = false;
     bool closing_ = false;
+    bool formClosed_ = false;
 };
 
 } // namespace vis

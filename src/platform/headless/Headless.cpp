@@ -6,7 +6,19 @@
 
 namespace vis {
 
+void ScriptedMediaDevice::CatchUp(std::uint32_t nowMs) {
+    if (haveUpdate_ && playing_)
+        position_ = std::min<std::int64_t>(position_ + static_cast<std::int32_t>(nowMs - lastUpdate_), pieceLengthMs);
+    lastUpdate_ = nowMs;
+    haveUpdate_ = true;
+}
+
+void ScriptedMediaDevice::CatchUpToClock() {
+    if (clock_) CatchUp(clock_->NowMs());
+}
+
 void ScriptedMediaDevice::Open(const std::string& file) {
+    CatchUpToClock();
     if (!failOpenWith.empty()) throw EMCIDeviceError(failOpenWith);
     isOpen = true;
     ++opens;
@@ -16,11 +28,13 @@ void ScriptedMediaDevice::Open(const std::string& file) {
 }
 
 void ScriptedMediaDevice::Play() {
+    CatchUpToClock();
     ++plays;
     playing_ = true;
 }
 
 void ScriptedMediaDevice::Close() {
+    CatchUpToClock();
     ++closes;
     isOpen = false;
     playing_ = false;
@@ -28,18 +42,23 @@ void ScriptedMediaDevice::Close() {
 
 std::int64_t ScriptedMediaDevice::TrackLength(int) { return pieceLengthMs; }
 
-std::int64_t ScriptedMediaDevice::Position() { return position_; }
+std::int64_t ScriptedMediaDevice::Position() {
+    CatchUpToClock();
+    return position_;
+}
 
 void ScriptedMediaDevice::Update(std::uint32_t nowMs) {
-    if (haveUpdate_ && playing_) {
-        position_ = std::min<std::int64_t>(position_ + static_cast<std::int32_t>(nowMs - lastUpdate_), pieceLengthMs);
-        if (position_ >= pieceLengthMs) {
-            playing_ = false;
-            if (onNotify) onNotify();
-        }
+    const bool wasPlaying = playing_;
+    CatchUp(nowMs);
+    if (wasPlaying && position_ >= pieceLengthMs) {
+        playing_ = false;
+        if (onNotify) onNotify();
     }
-    lastUpdate_ = nowMs;
-    haveUpdate_ = true;
+}
+
+std::optional<std::uint32_t> ScriptedMediaDevice::MsUntilEnd() const {
+    if (!playing_) return std::nullopt;
+    return static_cast<std::uint32_t>(std::max<std::int64_t>(pieceLengthMs - position_, 0));
 }
 
 } // namespace vis

@@ -10,6 +10,7 @@
 #include "platform/SystemSettings.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ class VirtualClock : public Clock {
 public:
     explicit VirtualClock(std::uint32_t start = 0) : now_(start) {}
     std::uint32_t NowMs() override { return now_; }
+    std::uint32_t Now() const { return now_; }
     void Advance(std::uint32_t ms) { now_ += ms; }
     void Set(std::uint32_t ms) { now_ = ms; }
 
@@ -94,8 +96,11 @@ public:
 };
 
 // A music device whose pieces have a fixed length in milliseconds and that plays along a virtual clock.
+// Given the clock, every request first catches playback up to the clock's time, so a play counts only from
+// the moment it was requested; without it, call Update whenever the clock moves.
 class ScriptedMediaDevice : public MediaDevice {
 public:
+    explicit ScriptedMediaDevice(Clock* clock = nullptr) : clock_(clock) {}
     void Open(const std::string& file) override;
     void Play() override;
     void Close() override;
@@ -103,6 +108,8 @@ public:
     std::int64_t Position() override;
     // Advances playback to the clock's time and delivers the completion notice when the piece ended.
     void Update(std::uint32_t nowMs);
+    // Milliseconds of the piece still to play at the last update; nullopt when nothing plays.
+    std::optional<std::uint32_t> MsUntilEnd() const;
 
     std::int64_t pieceLengthMs = 2000;
     std::string failOpenWith; // when set, Open raises this text
@@ -111,6 +118,9 @@ public:
     std::string openedFile;
 
 private:
+    void CatchUp(std::uint32_t nowMs);
+    void CatchUpToClock();
+    Clock* clock_;
     std::int64_t position_ = 0;
     bool playing_ = false;
     std::uint32_t lastUpdate_ = 0;
