@@ -1,0 +1,249 @@
+#include "platform/win32/SaverWindowWin32.h"
+
+#include "platform/win32/MciMediaDevice.h"
+#include "platform/win32/Win32System.h"
+#include "qv/Dispatch.h"
+#include "saver/Unqv.h"
+
+#include <memory>
+#include <mmsystem.h>
+#include <windowsx.h>
+
+namespace vis {
+
+namespace {
+constexpr wchar_t kSaverClass[] = L"TFmqv";
+
+// The saver's window as the core sees it, plus what the window procedure needs.
+class Win32SaverWindow : public SaverWindow {
+public:
+    explicit Win32SaverWindow(Win32Application& app) : app_(app) {}
+
+    bool Create();
+    HWND Handle() const { return window_; }
+    void Attach(TFmqv* fm) { fm_ = fm; }
+
+    std::int32_t ScreenWidth() const override { return GetSystemMetrics(SM_CXSCREEN); }
+    std::int32_t ScreenHeight() const override { return GetSystemMetrics(SM_CYSCREEN); }
+    void SetBounds(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) override {
+        SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    void ShowCursor(bool show) override { ::ShowCursor(show ? TRUE : FALSE); }
+    void StayOnTop() override {
+        SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    }
+    void DisableIme() override;
+    // The core reports what it drew; the loop shows it after the tick (see FlushTick).
+    void Invalidate(const Rect&) override {}
+    void EndLoop() override { PostQuitMessage(0); }
+
+    // Copies the part of the core's screen bitmap inside r to the window.
+    void Blit(HDC dc, Rect r) const;
+    void FlushTick();
+
+    MciMediaDevice media;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    Win32Application& app_;
+    HWND window_ = nullptr;
+    TFmqv* fm_ = nullptr;
+};
+
+bool Win32SaverWindow::Create() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = app_.Instance();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // The window's colour: whatever the system asks to repaint before the core drew is black.
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kSaverClass;
+    RegisterClassExW(&wc);
+    window_ = CreateWindowExW(0, kSaverClass, L"Fmqv", WS_POPUP, 0, 0, ScreenWidth(), ScreenHeight(),
+                              app_.OwnerWindow(), nullptr, app_.Instance(), this);
+    media.SetNotifyWindow(window_);
+    return window_ != nullptr;
+}
+
+void Win32SaverWindow::DisableIme() {
+    if (GetSystemMetrics(SM_DBCSENABLED) == 0) return;
+    HMODULE user = GetModuleHandleW(L"user32.dll");
+    if (!user) return;
+    // Looked up by name: not every system exports it.
+    using EnableImeFn = BOOL(WINAPI*)(HWND, BOOL);
+    if (FARPROC proc = GetProcAddress(user, "WINNLSEnableIME"))
+        reinterpret_cast<EnableImeFn>(reinterpret_cast<void (*)()>(proc))(window_, FALSE);
+}
+
+void Win32SaverWindow::Blit(HDC dc, Rect r) const {
+    if (!fm_) return;
+    const Bitmap& screen = fm_->Screen();
+    r = Intersect(r, Rect{0, 0, screen.Width(), screen.Height()});
+    if (r.Empty()) return;
+    // The rows from r.top on, described as a top-down DIB of the screen's width (negative height), so no
+    // row order conversion and no copy are needed.
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = screen.Width();
+    bi.bmiHeader.biHeight = -r.Height();
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    SetDIBitsToDevice(dc, r.left, r.top, static_cast<DWORD>(r.Width()), static_cast<DWORD>(r.Height()), r.left, 0,
+                      0, static_cast<UINT>(r.Height()), screen.Row(r.top), &bi, DIB_RGB_COLORS);
+}
+
+void Win32SaverWindow::FlushTick() {
+    if (!fm_ || fm_->Closing()) return;
+    const Rect r = fm_->DrawnThisTick();
+    if (r.Empty()) return;
+    if (HDC dc = GetDC(window_)) {
+        Blit(dc, r);
+        ReleaseDC(window_, dc);
+    }
+}
+
+LRESULT CALLBACK Win32SaverWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<Win32SaverWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Win32SaverWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    return self->Handle(message, wParam, lParam);
+}
+
+int ShiftState(WPARAM keys) {
+    // The runtime's TShiftState bits: Shift 1, Alt 2, Ctrl 4.
+    int shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0) shift |= 1;
+    if (GetKeyState(VK_MENU) < 0) shift |= 2;
+    if (GetKeyState(VK_CONTROL) < 0) shift |= 4;
+    (void)keys;
+    return shift;
+}
+
+LRESULT Win32SaverWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window_, &ps);
+        Blit(dc, Rect{ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom});
+        EndPaint(window_, &ps);
+        return 0;
+    }
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (fm_) Dispatch(app_, [&] { fm_->FormKeyDown(static_cast<int>(wParam), ShiftState(wParam)); });
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN: {
+        const int button = message == WM_LBUTTONDOWN ? 0 : message == WM_RBUTTONDOWN ? 1 : 2;
+        if (fm_)
+            Dispatch(app_, [&] {
+                fm_->FormMouseDown(button, ShiftState(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            });
+        return message == WM_XBUTTONDOWN ? TRUE : 0;
+    }
+    case WM_MOUSEMOVE:
+        if (fm_) Dispatch(app_, [&] { fm_->FormMouseMove(ShiftState(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); });
+        return 0;
+    case WM_ACTIVATEAPP:
+        app_.SetActive(wParam != FALSE);
+        if (fm_) Dispatch(app_, [&] { fm_->Timer1.WatchActivation(wParam != FALSE); });
+        return 0;
+    case MM_MCINOTIFY:
+        Dispatch(app_, [&] { media.Notified(); });
+        return 0;
+    case WM_CLOSE:
+        if (fm_) Dispatch(app_, [&] { fm_->Close(); });
+        return 0;
+    case WM_SYSCOMMAND:
+        // Another screen saver starting, or the monitor-power and task-switch commands, must not take
+        // over while this one runs.
+        if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
+        break;
+    case WM_SETCURSOR:
+        SetCursor(nullptr);
+        return TRUE;
+    default:
+        break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+// One millisecond of timer resolution for the life of the saver: the frame timer's waits are 50 ms steps.
+class TimerResolution {
+public:
+    TimerResolution() { timeBeginPeriod(1); }
+    ~TimerResolution() { timeEndPeriod(1); }
+    TimerResolution(const TimerResolution&) = delete;
+    TimerResolution& operator=(const TimerResolution&) = delete;
+};
+} // namespace
+
+int RunSaverRole(Win32Application& app, const std::string& programPath) {
+    TimerResolution resolution;
+    Win32Clock clock;
+    Win32SystemSettings system;
+    Win32SaverWindow window(app);
+    if (!window.Create()) return 1;
+    app.SetMainWindow(window.Handle());
+
+    std::unique_ptr<TFmqv> fm;
+    {
+        // The optional settings (fixed seed, given data folder...) keep their defaults; the list of them grows.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+        SaverPlatform platform{.app = app,
+                               .window = window,
+                               .clock = clock,
+                               .system = system,
+                               .media = window.media,
+                               .programPath = programPath,
+                               .style = PathStyle::Windows};
+#pragma GCC diagnostic pop
+        Dispatch(app, [&] { fm = std::make_unique<TFmqv>(platform); });
+    }
+    if (!fm) {
+        DestroyWindow(window.Handle());
+        return 1;
+    }
+    window.Attach(fm.get());
+    // An error in the creation handler is reported and the window is shown all the same.
+    Dispatch(app, [&] { fm->FormCreate(); });
+    if (!fm->Closing()) {
+        ShowWindow(window.Handle(), SW_SHOW);
+        UpdateWindow(window.Handle());
+        SetForegroundWindow(window.Handle());
+        Dispatch(app, [&] { fm->FormShow(); });
+    }
+
+    bool ticked = false;
+    auto tickHandler = fm->Timer1.OnTimer;
+    fm->Timer1.OnTimer = [&](TCustomDXTimer& sender, std::int32_t lag) {
+        ticked = true;
+        tickHandler(sender, lag);
+    };
+    const int code = fm->Closing() ? 0 : app.Run([&]() -> DWORD {
+        ticked = false;
+        Dispatch(app, [&] { fm->Timer1.PollClock(); });
+        if (ticked) window.FlushTick();
+        if (fm->Closing()) return INFINITE; // the quit message is already queued
+        const auto due = fm->Timer1.MsUntilDue();
+        return due ? *due : INFINITE;
+    });
+    // Destroying the window's components closes the music device.
+    window.Attach(nullptr);
+    fm.reset();
+    DestroyWindow(window.Handle());
+    return code;
+}
+
+} // namespace vis
