@@ -54,8 +54,9 @@ std::string TFmqv::PictureFile(std::int32_t number) const {
 }
 
 std::int32_t TFmqv::NextPictureNumber() const {
-    const std::int32_t n = PictureNo + 1;
-    return n <= LastPictureNo && FileExists(PictureFile(n)) ? n : FirstPictureNo + 1;
+    const std::int64_t n = std::int64_t{PictureNo} + 1;
+    return n <= LastPictureNo && FileExists(PictureFile(static_cast<std::int32_t>(n))) ? static_cast<std::int32_t>(n)
+                                                                                       : FirstPictureNo + 1;
 }
 
 void TFmqv::FitToScreen() {
