@@ -43,8 +43,16 @@ StartDecision DecideStart(const std::string& programPath, const std::string& fir
         return true;
     };
     if (d.role == Role::Settings) {
-        for (const char* name : {"qor_inf", "qor_0", "qor_1", "qor_effect1"})
+        for (const char* name : {"qor_inf", "qor_0", "qor_1"})
             if (missing(name)) return d;
+        // A preview left as qor_effect1.bmp by a run that died while loading it still counts: the dialog
+        // moves it back.
+        if (!fileExists(JoinPath(d.dataFolder, "qor_effect1", style)) &&
+            !fileExists(JoinPath(d.dataFolder, "qor_effect1.bmp", style))) {
+            d.outcome = StartOutcome::MissingDataFile;
+            d.missingFile = "qor_effect1";
+            return d;
+        }
     } else {
         for (const char* name : {"qor_inf", "qor_0", "qor_1"})
             if (missing(name)) return d;
