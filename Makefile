@@ -17,10 +17,10 @@ demo: build
 	@scripts/run-demo
 
 test: deps
-	@scripts/install-deps e2e
+	@scripts/install-deps e2e windows
 	@$(MAKE) --no-print-directory test-dev test-asan
 
-test-dev:
+test-dev: windows
 	@cmake --preset dev >/dev/null
 	@cmake --build --preset dev -j $(JOBS)
 	@ctest --preset dev -j $(JOBS)

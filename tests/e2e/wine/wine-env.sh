@@ -1,0 +1,141 @@
+# Shared set-up of the Wine end-to-end tests; sourced by each test script.
+#   wine_prefix_ready       builds the test prefix once (cached under build/wine-prefix)
+#   wine_session_start      starts Xvfb and points Wine at it; everything is torn down on exit
+#   run_wine SECS ARGS...   wine with a time limit
+# Exit status 77 means "skipped" (Wine or the Windows build tools are not installed).
+set -euo pipefail
+
+VIS_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
+QV_EXE="$VIS_ROOT/build/windows/qv.exe"
+export WINEPREFIX="${VIS_WINE_PREFIX:-$VIS_ROOT/build/wine-prefix}"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+SCREEN_W=${SCREEN_W:-1024}
+SCREEN_H=${SCREEN_H:-768}
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+note() { echo "-- $*"; }
+
+require_tools() {
+    local t
+    for t in wine wineserver Xvfb xdotool convert xwd; do
+        command -v "$t" >/dev/null || { echo "SKIP: $t not installed (scripts/install-deps windows)"; exit 77; }
+    done
+}
+
+run_wine() {
+    local secs=$1
+    shift
+    timeout -k 2 "$secs" wine "$@"
+}
+
+# The C: drive of the prefix as a Linux path, and a Windows path for a file below it.
+drive_c() { echo "$WINEPREFIX/drive_c"; }
+
+wine_prefix_ready() {
+    require_tools
+    local stamp="$WINEPREFIX/.vis-ready"
+    [[ -f $stamp ]] && return 0
+    note "creating the Wine prefix $WINEPREFIX"
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    # wineboot needs no display with these overrides; the session's Xvfb is started afterwards.
+    DISPLAY= timeout -k 5 120 wineboot -i >/dev/null 2>&1 || true
+    timeout -k 5 60 wineserver -w || true
+    # Debian's Wine does not find its own fonts otherwise.
+    cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    local reg="$WINEPREFIX/vis-test.reg"
+    # Managed=N: no window manager here, so Wine must manage its windows itself (otherwise the exit waits
+    # 2 s and keys need a mouse move first). No crash dialog: it would wait forever. Japanese fonts
+    # substituted, or Japanese text renders as boxes.
+    printf '%s\r\n' 'REGEDIT4' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' '' \
+        '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
+        '"MS PGothic"="IPAPGothic"' '"MS Gothic"="IPAGothic"' \
+        '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' '' >"$reg"
+    DISPLAY= timeout -k 5 60 wine regedit /S "$(winepath_of "$reg")" >/dev/null 2>&1 ||
+        fail "regedit could not import the test settings"
+    timeout -k 5 60 wineserver -w || true
+    grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" || fail "the test settings did not reach the registry"
+    touch "$stamp"
+}
+
+# A Linux path below the prefix's C: drive as Wine sees it.
+winepath_of() {
+    local p=$1 c
+    c=$(drive_c)
+    case $p in
+    "$c"/*) p="C:${p#"$c"}" ;;
+    *) p="Z:$p" ;;
+    esac
+    echo "${p//\//\\}"
+}
+
+XVFB_PID=""
+session_cleanup() {
+    local status=$?
+    timeout 10 wineserver -k >/dev/null 2>&1 || true
+    [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    [[ -n ${SESSION_DIR:-} && -z ${KEEP_SESSION:-} ]] && rm -rf "$SESSION_DIR"
+    exit "$status"
+}
+
+wine_session_start() {
+    require_tools
+    [[ -x $QV_EXE || -f $QV_EXE ]] || fail "$QV_EXE is missing (make windows)"
+    SESSION_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vis-wine.XXXXXX")
+    trap session_cleanup EXIT
+    trap 'exit 130' INT TERM
+    # Nothing of an earlier test may be running in the prefix (the "QOR" mutex, a saver window).
+    timeout 10 wineserver -k >/dev/null 2>&1 || true
+    Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp -noreset \
+        3>"$SESSION_DIR/display" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    local i
+    for i in $(seq 50); do
+        [[ -s $SESSION_DIR/display ]] && break
+        sleep 0.1
+    done
+    [[ -s $SESSION_DIR/display ]] || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$SESSION_DIR/display")"
+    # Keep wineserver alive between the program's starts, so each start is quick.
+    wineserver -p 30
+}
+
+# Writes a JPEG of four quadrants (top-left, top-right, bottom-left, bottom-right colours) of w x h.
+quadrant_jpeg() {
+    local out=$1 w=$2 h=$3 tl=$4 tr=$5 bl=$6 br=$7
+    local hw=$((w / 2)) hh=$((h / 2))
+    convert \( -size "${hw}x${hh}" "xc:$tl" -size "$((w - hw))x${hh}" "xc:$tr" +append \) \
+        \( -size "${hw}x$((h - hh))" "xc:$bl" -size "$((w - hw))x$((h - hh))" "xc:$br" +append \) \
+        -append -quality 95 "jpg:$out"
+}
+
+# The colour of one screen pixel as "r,g,b" (0..255), from an xwd file of the root window.
+pixel_of() {
+    convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)],%[fx:int(255*p{$2,$3}.g+0.5)],%[fx:int(255*p{$2,$3}.b+0.5)]" info:
+}
+
+# True when colour "r,g,b" is within tol of the expected "r,g,b" on every channel.
+near() {
+    local IFS=,
+    local -a a=($1) b=($2)
+    local tol=${3:-12} i d
+    for i in 0 1 2; do
+        d=$((a[i] - b[i]))
+        ((d < 0)) && d=$((-d))
+        ((d <= tol)) || return 1
+    done
+}
+
+# Value of a registry entry in user.reg (after wineserver wrote it out).
+user_reg_value() {
+    local key=$1 name=$2
+    # user.reg doubles the backslashes of key names.
+    REG_KEY="[${key//\\/\\\\}]" REG_NAME="\"$name\"=" awk '
+        BEGIN { key = ENVIRON["REG_KEY"]; name = ENVIRON["REG_NAME"] }
+        index($0, key) == 1 { inkey = 1; next }
+        /^\[/ { inkey = 0 }
+        inkey && index($0, name) == 1 { sub(/^[^=]*=/, ""); print; exit }
+    ' "$WINEPREFIX/user.reg"
+}
