@@ -1,0 +1,62 @@
+#include "FileIo.h"
+
+#include "MakeError.h"
+#include "qv/Files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+namespace vis::make {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+File Open(const std::string& path, const char* mode) {
+#ifdef _WIN32
+    const std::wstring wmode(mode, mode + std::strlen(mode));
+    return File(_wfopen(FsPath(path).c_str(), wmode.c_str()));
+#else
+    return File(std::fopen(path.c_str(), mode));
+#endif
+}
+
+} // namespace
+
+std::string ReadInputFile(const std::string& path, std::uintmax_t maxBytes) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(FsPath(path), ec);
+    if (ec || !std::filesystem::exists(status)) throw MakeError("cannot read " + path + ": no such file");
+    if (std::filesystem::is_directory(status)) throw MakeError("cannot read " + path + ": it is a folder");
+    File f = Open(path, "rb");
+    if (!f) throw MakeError("cannot read " + path + ": " + std::strerror(errno));
+    std::string bytes;
+    char buf[65536];
+    for (;;) {
+        const std::size_t got = std::fread(buf, 1, sizeof buf, f.get());
+        if (bytes.size() + got > maxBytes)
+            throw MakeError("cannot read " + path + ": larger than " + std::to_string(maxBytes >> 20) + " MiB");
+        bytes.append(buf, got);
+        if (got < sizeof buf) break;
+    }
+    if (std::ferror(f.get())) throw MakeError("cannot read " + path + ": read error");
+    return bytes;
+}
+
+void WriteOutputFile(const std::string& path, const std::string& bytes) {
+    errno = 0;
+    File f = Open(path, "wb");
+    if (!f) throw MakeError("cannot write " + path + ": " + std::strerror(errno));
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
+    const int err = errno;
+    if (!written || std::fclose(f.release()) != 0)
+        throw MakeError("cannot write " + path + ": " + std::strerror(errno ? errno : err));
+}
+
+} // namespace vis::make
