@@ -17,14 +17,15 @@ void TrapErrorExit(j_common_ptr cinfo) {
 // The warnings that say the entropy-coded data is damaged or cut short. The library would go on and fill the
 // rest with grey; such a picture is reported as damaged instead, which also stops a damaged progressive file
 // from being worked through scan after scan. Oddities around the markers (extra bytes, an unknown JFIF
-// revision, a bad ICC marker) are harmless and only ignored.
+// revision, a bad ICC marker) are harmless and only ignored. So is the end of the file as such: the library
+// reads ahead and reports it even when only the end marker is missing; data that really ends too soon is
+// reported again as soon as the decoder runs out of bits (JWRN_HIT_MARKER).
 bool IsDamageWarning(int code) {
     switch (code) {
     case JWRN_ARITH_BAD_CODE:
     case JWRN_BOGUS_PROGRESSION:
     case JWRN_HIT_MARKER:
     case JWRN_HUFF_BAD_CODE:
-    case JWRN_JPEG_EOF:
     case JWRN_MUST_RESYNC:
     case JWRN_NOT_SEQUENTIAL:
         return true;
