@@ -68,7 +68,7 @@ public:
 // Texts of the window, shared by every shell's view.
 inline constexpr const char* kSettingCaption = "setting for vistrelle 3.3jp";
 inline constexpr const char* kMakerUrl = "http://www.example.org/vistrelle/";
-inline constexpr const char* kAboutLabel1 = "このスクリーンセーバーは Vistrelle 工房が制作しました。";
+inline constexpr const char* kAboutLabel1 = "このスクリーンセーバーは Vistrelle 工房の作品です。";
 inline constexpr const char* kAboutLabel3 = "写真とデータは、オーサリングツール Vistrelle Maker で作ることができます。";
 inline constexpr const char* kAboutLabel10 = "最新情報は工房のホームページをご覧ください。";
 
