@@ -16,7 +16,16 @@ void InstallFontAliases() {
     QFont::insertSubstitution(QStringLiteral("Century"), QStringLiteral("C059"));
 }
 
-QtApplication::QtApplication() { InstallFontAliases(); }
+QtApplication::QtApplication() {
+    InstallFontAliases();
+    stateConnection_ = QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp,
+                                        [this](Qt::ApplicationState state) {
+                                            if (state == Qt::ApplicationActive) active_ = true;
+                                            if (state == Qt::ApplicationInactive) active_ = false;
+                                        });
+}
+
+QtApplication::~QtApplication() { QObject::disconnect(stateConnection_); }
 
 void QtApplication::SetTitle(const std::string& title) {
     title_ = title;
@@ -32,9 +41,14 @@ void QtApplication::ShowError(const std::string& message) {
     box.setWindowModality(Qt::ApplicationModal);
     // Without a window manager the caption is not drawn, but the window title still names the box.
     box.setWindowTitle(QString::fromStdString(title_));
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    // A keyboard grab of the saver window would keep the keys from the box.
+    QWidget* grabber = QWidget::keyboardGrabber();
+    if (grabber) grabber->releaseKeyboard();
     box.exec();
+    if (grabber) grabber->grabKeyboard();
 }
 
-bool QtApplication::IsActive() const { return QGuiApplication::applicationState() == Qt::ApplicationActive; }
+bool QtApplication::IsActive() const { return alwaysActive_ || active_; }
 
 } // namespace vis

@@ -3,6 +3,8 @@
 // exist before this object is made and outlive it.
 #include "platform/Application.h"
 
+#include <QMetaObject>
+
 #include <string>
 
 namespace vis {
@@ -15,14 +17,23 @@ void InstallFontAliases();
 class QtApplication : public Application {
 public:
     QtApplication();
+    ~QtApplication() override;
+    QtApplication(const QtApplication&) = delete;
+    QtApplication& operator=(const QtApplication&) = delete;
     void SetTitle(const std::string& title) override;
     std::string Title() const override;
     // A modal message box with the title as caption and one OK button; returns when the user closes it.
     void ShowError(const std::string& message) override;
+    // Active from the start (as the frame timer expects) until Qt reports otherwise.
     bool IsActive() const override;
+    // Inside another program's window (an xscreensaver hack) the saver counts as active throughout.
+    void SetAlwaysActive(bool always) { alwaysActive_ = always; }
 
 private:
     std::string title_;
+    bool active_ = true;
+    bool alwaysActive_ = false;
+    QMetaObject::Connection stateConnection_;
 };
 
 } // namespace vis

@@ -1,0 +1,123 @@
+#include "platform/qt/InstallerWindow.h"
+
+#include "platform/Application.h"
+#include "platform/posix/PosixInstallerFiles.h"
+#include "platform/posix/XscreensaverConfig.h"
+#include "platform/qt/XdgShell.h"
+#include "qv/Dispatch.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFont>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+// Last: Xlib's macros (Bool, None, ...) would clash with Qt's names.
+#include <X11/Xlib.h>
+
+namespace vis {
+
+namespace {
+
+using L = InstallerLayout;
+
+QFont PixelFont(const char* family, int pixels) {
+    QFont f(QString::fromUtf8(family));
+    f.setPixelSize(pixels);
+    return f;
+}
+
+void* X11Display() {
+    if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
+        return x11->display();
+    return nullptr;
+}
+
+} // namespace
+
+InstallerWindow::InstallerWindow(const std::string& programPath, Application& app, InstallerFiles& files,
+                                 SystemSettings& settings, Shell& shell, const std::string& activeSaverStore,
+                                 QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      app_(app), form_(programPath, files, settings, shell, [this] { close(); }, activeSaverStore) {
+    setObjectName("FmInst");
+    setWindowTitle(QString::fromUtf8(L::caption));
+    setFixedSize(L::clientWidth, L::clientHeight);
+    setFont(PixelFont(L::formFont, L::formFontPixels));
+
+    label1_ = new QLabel(QString::fromUtf8(L::label1Text), this);
+    label1_->setObjectName("Label1");
+    label1_->setGeometry(L::label1Left, L::label1Top, L::label1Width, L::label1Height);
+    QFont labelFont = PixelFont(L::label1Font, L::label1FontPixels);
+    labelFont.setBold(true);
+    labelFont.setItalic(true);
+    label1_->setFont(labelFont);
+
+    button1_ = new QPushButton(QString::fromUtf8(L::button1Caption), this);
+    button1_->setObjectName("Button1");
+    button1_->setGeometry(L::button1Left, L::button1Top, L::button1Width, L::button1Height);
+    button1_->setFont(PixelFont(L::button1Font, L::button1FontPixels));
+    button1_->setFocus(); // first in tab order, and the only control that takes focus
+    connect(button1_, &QPushButton::clicked, this, [this] { Dispatch(app_, [this] { form_.Button1Click(); }); });
+
+    Dispatch(app_, [this] { form_.FormCreate(); });
+}
+
+void InstallerWindow::CenterOnScreen() {
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void InstallerWindow::closeEvent(QCloseEvent* event) {
+    if (!closed_) {
+        closed_ = true;
+        Dispatch(app_, [this] { form_.FormClose(); });
+        emit closed();
+    }
+    event->accept();
+}
+
+void InstallerWindow::keyPressEvent(QKeyEvent* event) {
+    // A plain window's button does not take Return by itself; the focused OK button does here.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && button1_->hasFocus()) {
+        button1_->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void SwitchXScreenSaver(void* display, bool on) {
+    auto* dpy = static_cast<Display*>(display);
+    if (!dpy) return;
+    int timeout = 0, interval = 0, preferBlanking = 0, allowExposures = 0;
+    XGetScreenSaver(dpy, &timeout, &interval, &preferBlanking, &allowExposures);
+    // Only an X saver that is off changes: a timeout the user chose stays as it is.
+    if (on && timeout == 0) XSetScreenSaver(dpy, -1, interval, preferBlanking, allowExposures);
+    else if (!on && timeout != 0) XSetScreenSaver(dpy, 0, interval, preferBlanking, allowExposures);
+    XFlush(dpy);
+}
+
+int RunInstallerRole(const std::string& programPath, Application& app) {
+    PosixInstallerFiles files;
+    void* display = X11Display();
+    XscreensaverSettings settings(XscreensaverConfigPath(), kXscreensaverDefaultsFile,
+                                  [display](bool on) { SwitchXScreenSaver(display, on); });
+    XdgShell shell;
+    InstallerWindow window(programPath, app, files, settings, shell, settings.ConfigPath());
+    QEventLoop loop;
+    QObject::connect(&window, &InstallerWindow::closed, &loop, &QEventLoop::quit);
+    window.CenterOnScreen();
+    window.show();
+    window.CenterOnScreen(); // again, now that the frame's size is known
+    if (window.isVisible()) loop.exec();
+    return 0;
+}
+
+} // namespace vis

@@ -1,0 +1,282 @@
+#include "platform/qt/QtSaverWindow.h"
+
+#include "platform/qt/InputMapping.h"
+#include "platform/qt/SteadyClock.h"
+#include "platform/qt/X11Window.h"
+#include "qv/Dispatch.h"
+#include "saver/Unqv.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+#include <cstdlib>
+
+namespace vis {
+
+namespace {
+constexpr int kGrabRetryMs = 50;
+constexpr int kGrabAttempts = 40;
+
+QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+} // namespace
+
+QtSaverWindow::Options QtSaverWindow::FromEnvironment() {
+    Options o;
+    const char* loop = std::getenv("VISTRELLE_LOOP");
+    o.spin = loop && std::string(loop) == "spin";
+    if (const char* log = std::getenv("VISTRELLE_TICK_LOG")) o.tickLog = log;
+    return o;
+}
+
+QtSaverWindow::QtSaverWindow(Application& app, SteadyClock& clock, Options options)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), app_(app), clock_(clock),
+      options_(std::move(options)) {
+    setWindowTitle(QStringLiteral("Fmqv"));
+    // Everything on the window comes from the screen bitmap: no background erase between paints.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAutoFillBackground(false);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    frameTimer_.setSingleShot(true);
+    frameTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&frameTimer_, &QTimer::timeout, this, [this] { OnFrameTimer(); });
+    grabRetry_.setInterval(kGrabRetryMs);
+    connect(&grabRetry_, &QTimer::timeout, this, [this] { GrabInput(); });
+    if (!options_.tickLog.empty()) tickLog_ = std::make_unique<std::ofstream>(options_.tickLog, std::ios::trunc);
+
+    if (options_.host) {
+        // A native child of the foreign window: the drawing lands in the window the system's saver shows.
+        setAttribute(Qt::WA_NativeWindow);
+        if (QWindow* host = QWindow::fromWinId(options_.host)) {
+            winId();
+            windowHandle()->setParent(host);
+        }
+        screenSize_ = HostSize();
+    } else {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        screenSize_ = screen ? screen->geometry().size() : QSize(640, 480);
+    }
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState s) { OnApplicationState(s); });
+}
+
+QtSaverWindow::~QtSaverWindow() = default;
+
+QSize QtSaverWindow::HostSize() const {
+    // Qt reports a foreign window as 0 x 0; the X server knows its size.
+    int width = 0, height = 0;
+    if (X11WindowSize(options_.host, width, height)) return QSize(width, height);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize(640, 480);
+}
+
+void QtSaverWindow::Attach(TFmqv& fm) {
+    fm_ = &fm;
+    if (tickLog_) {
+        // Wraps the tick handler to note when each tick ran against when it was due.
+        auto inner = fm.Timer1.OnTimer;
+        fm.Timer1.OnTimer = [this, inner](TCustomDXTimer& sender, std::int32_t lag) {
+            *tickLog_ << dueMs_ * 1000 << ' ' << SteadyClock::NowUs64() << '\n';
+            if (inner) inner(sender, lag);
+        };
+    }
+}
+
+template <class F> void QtSaverWindow::Handle(F&& handler) {
+    ++handlerDepth_;
+    Dispatch(app_, std::forward<F>(handler));
+    --handlerDepth_;
+    Rearm();
+}
+
+void QtSaverWindow::CreateAndShow() {
+    Handle([this] { fm_->FormCreate(); });
+    if (fm_->Closing()) return;
+    // The show handler runs as the window is being shown, before it appears: an error box it raises (no
+    // sound device) comes first, then the show.
+    Handle([this] { fm_->FormShow(); });
+    if (fm_->Closing()) return;
+    if (options_.host) {
+        show();
+    } else if (onTop_ && QGuiApplication::platformName() == QLatin1String("xcb")) {
+        show();
+        activateWindow();
+        GrabInput();
+    } else {
+        showFullScreen();
+    }
+    Rearm();
+}
+
+void QtSaverWindow::GrabInput() {
+    // An override-redirect window gets no focus from a window manager: the keyboard is grabbed instead,
+    // which only succeeds once the window is mapped.
+    if (loopEnded_) return;
+    QWindow* w = windowHandle();
+    if (w && w->isExposed()) {
+        grabKeyboard(); // Qt's own record of the grab, which the error box lifts while it is open
+        if (w->setKeyboardGrabEnabled(true)) {
+            grabRetry_.stop();
+            activateWindow();
+            return;
+        }
+    }
+    if (++grabAttempts_ >= kGrabAttempts) {
+        grabRetry_.stop();
+        return;
+    }
+    if (!grabRetry_.isActive()) grabRetry_.start();
+}
+
+void QtSaverWindow::RequestClose() {
+    if (fm_) Handle([this] { fm_->Close(); });
+}
+
+std::int32_t QtSaverWindow::ScreenWidth() const { return screenSize_.width(); }
+std::int32_t QtSaverWindow::ScreenHeight() const { return screenSize_.height(); }
+
+void QtSaverWindow::SetBounds(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
+    // Without a window manager a full-screen request alone leaves the window at its default size.
+    setGeometry(left, top, width, height);
+}
+
+void QtSaverWindow::ShowCursor(bool show) {
+    if (show == !cursorHidden_) return;
+    cursorHidden_ = !show;
+    if (show)
+        unsetCursor();
+    else
+        setCursor(Qt::BlankCursor);
+}
+
+void QtSaverWindow::StayOnTop() {
+    if (options_.host) return; // the host window's owner decides its stacking
+    onTop_ = true;
+    if (isVisible()) {
+        raise();
+        return;
+    }
+    Qt::WindowFlags flags = windowFlags() | Qt::WindowStaysOnTopHint;
+    // Override-redirect: above every managed window, and full-screen without help from a window manager.
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) flags |= Qt::X11BypassWindowManagerHint;
+    setWindowFlags(flags);
+}
+
+void QtSaverWindow::DisableIme() { setAttribute(Qt::WA_InputMethodEnabled, false); }
+
+void QtSaverWindow::Invalidate(const Rect& changed) {
+    // During a tick the whole changed area is flushed once the tick is over.
+    if (!inTick_) update(ToQRect(changed));
+}
+
+void QtSaverWindow::EndLoop() {
+    if (loopEnded_) return;
+    loopEnded_ = true;
+    frameTimer_.stop();
+    grabRetry_.stop();
+    if (QWidget::keyboardGrabber() == this) releaseKeyboard();
+    hide();
+    // exit, not quit: quit does not return while the window has a foreign parent.
+    QCoreApplication::exit(0);
+}
+
+void QtSaverWindow::Rearm() {
+    if (!fm_ || loopEnded_ || fm_->Closing()) {
+        frameTimer_.stop();
+        return;
+    }
+    if (handlerDepth_ > 0) return; // the running handler re-arms when it is done
+    const auto wait = fm_->Timer1.MsUntilDue();
+    if (!wait) {
+        frameTimer_.stop(); // detached: activation re-arms
+        return;
+    }
+    if (*wait > 0) dueMs_ = clock_.LastReadMs64() + *wait;
+    frameTimer_.start(options_.spin ? 0 : static_cast<int>(*wait));
+}
+
+void QtSaverWindow::OnFrameTimer() {
+    if (handlerDepth_ > 0) return;
+    inTick_ = true;
+    Handle([this] { fm_->Timer1.PollClock(); });
+    inTick_ = false;
+    if (!loopEnded_) {
+        const Rect drawn = fm_->DrawnThisTick();
+        if (!drawn.Empty()) update(ToQRect(drawn));
+    }
+}
+
+void QtSaverWindow::OnApplicationState(Qt::ApplicationState state) {
+    // Inside another program's window activation means nothing: the host decides when the saver runs.
+    if (!fm_ || options_.host || loopEnded_) return;
+    if (state != Qt::ApplicationActive && state != Qt::ApplicationInactive) return;
+    Handle([this, state] { fm_->Timer1.WatchActivation(state == Qt::ApplicationActive); });
+}
+
+bool QtSaverWindow::event(QEvent* e) {
+    // Every key goes to the key handler: Tab and Alt combinations would otherwise move focus or be eaten.
+    if (e->type() == QEvent::KeyPress && fm_) {
+        const auto* k = static_cast<QKeyEvent*>(e);
+        const int key = VirtualKeyFor(k->key());
+        const int shift = ShiftStateFor(k->modifiers(), QGuiApplication::mouseButtons());
+        Handle([this, key, shift] { fm_->FormKeyDown(key, shift); });
+        return true;
+    }
+    if (e->type() == QEvent::ShortcutOverride) {
+        e->accept();
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void QtSaverWindow::paintEvent(QPaintEvent* e) {
+    QPainter painter(this);
+    const QRect all = rect();
+    if (!fm_ || fm_->Screen().Width() == 0 || fm_->Screen().Height() == 0) {
+        painter.fillRect(e->rect(), Qt::black);
+        return;
+    }
+    const Bitmap& screen = fm_->Screen();
+    // The bitmap's rows are already 24-bit blue-green-red: the image wraps them in place.
+    const QImage image(screen.Bits(), screen.Width(), screen.Height(), static_cast<qsizetype>(screen.Stride()),
+                       QImage::Format_BGR888);
+    const QRect imageRect(0, 0, screen.Width(), screen.Height());
+    for (const QRect& r : e->region()) {
+        const QRect inside = r.intersected(imageRect);
+        if (!inside.isEmpty()) painter.drawImage(inside.topLeft(), image, inside);
+        // A window larger than the bitmap (a host resized after the start) is black beyond it.
+        for (const QRect& outside : (QRegion(r.intersected(all)) - imageRect)) painter.fillRect(outside, Qt::black);
+    }
+}
+
+void QtSaverWindow::mousePressEvent(QMouseEvent* e) {
+    if (!fm_) return;
+    const int button = MouseButtonFor(e->button());
+    const int shift = ShiftStateFor(e->modifiers(), e->buttons());
+    const QPoint p = e->position().toPoint();
+    Handle([this, button, shift, p] { fm_->FormMouseDown(button, shift, p.x(), p.y()); });
+}
+
+void QtSaverWindow::mouseDoubleClickEvent(QMouseEvent* e) { mousePressEvent(e); }
+
+void QtSaverWindow::mouseMoveEvent(QMouseEvent* e) {
+    if (!fm_) return;
+    const int shift = ShiftStateFor(e->modifiers(), e->buttons());
+    const QPoint p = e->position().toPoint();
+    Handle([this, shift, p] { fm_->FormMouseMove(shift, p.x(), p.y()); });
+}
+
+void QtSaverWindow::closeEvent(QCloseEvent* e) {
+    // The window system's close request closes the saver like any other; the window goes with the loop.
+    e->ignore();
+    RequestClose();
+}
+
+} // namespace vis

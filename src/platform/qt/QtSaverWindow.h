@@ -1,0 +1,90 @@
+#pragma once
+// The saver window on Qt: a frameless black window covering the screen (or, as an xscreensaver hack, a
+// native child filling the window it was given). It shows the core's screen bitmap without copying it,
+// turns Qt's input and activation events into the window's handlers, and runs the frame timer from a
+// precise single-shot timer armed for the next due tick, so the loop sleeps between ticks.
+#include "platform/SaverWindow.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+#include <fstream>
+#include <memory>
+
+namespace vis {
+
+class Application;
+class SteadyClock;
+class TFmqv;
+
+class QtSaverWindow : public QWidget, public SaverWindow {
+    Q_OBJECT
+public:
+    struct Options {
+        // Non-zero: the X window to draw into (xscreensaver's window or the root window).
+        WId host = 0;
+        // The frame timer polled whenever the event queue is empty, as the classic idle loop does; for
+        // measuring what sleeping saves.
+        bool spin = false;
+        // When set, each tick appends "due_us actual_us" (monotonic clock) to this file.
+        std::string tickLog;
+    };
+    // VISTRELLE_LOOP=spin and VISTRELLE_TICK_LOG; the host is the caller's to set.
+    static Options FromEnvironment();
+
+    QtSaverWindow(Application& app, SteadyClock& clock, Options options);
+    ~QtSaverWindow() override;
+
+    // The window's handlers; set before anything else is called.
+    void Attach(TFmqv& fm);
+    // The creation handler, then the show handler, then the window appears and the loop may run.
+    void CreateAndShow();
+    // A close request from outside (a termination signal, the window system).
+    void RequestClose();
+
+    // SaverWindow
+    std::int32_t ScreenWidth() const override;
+    std::int32_t ScreenHeight() const override;
+    void SetBounds(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) override;
+    void ShowCursor(bool show) override;
+    void StayOnTop() override;
+    void DisableIme() override;
+    void Invalidate(const Rect& changed) override;
+    void EndLoop() override;
+
+protected:
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    // Runs a handler with the error box; ticks wait while one runs (a modal error box included).
+    template <class F> void Handle(F&& handler);
+    void OnFrameTimer();
+    void Rearm();
+    void OnApplicationState(Qt::ApplicationState state);
+    void GrabInput();
+    QSize HostSize() const;
+
+    Application& app_;
+    SteadyClock& clock_;
+    Options options_;
+    TFmqv* fm_ = nullptr;
+    QTimer frameTimer_;
+    QTimer grabRetry_;
+    int grabAttempts_ = 0;
+    int handlerDepth_ = 0;
+    bool inTick_ = false;
+    bool onTop_ = false;
+    bool cursorHidden_ = false;
+    bool loopEnded_ = false;
+    QSize screenSize_;
+    std::int64_t dueMs_ = 0;
+    std::unique_ptr<std::ofstream> tickLog_;
+};
+
+} // namespace vis

@@ -1,0 +1,13 @@
+#pragma once
+// The few Xlib calls the shell makes, kept apart because Xlib's macros clash with Qt's names.
+
+namespace vis {
+
+// The application's X connection (a Display*), null on a platform other than X11.
+void* X11DisplayOfApplication();
+// The size of an X window; false when the window does not exist.
+bool X11WindowSize(unsigned long window, int& width, int& height);
+// The root window of the default screen; 0 without X11.
+unsigned long X11RootWindow();
+
+} // namespace vis
