@@ -33,12 +33,13 @@ public:
 
 class Win32Shell : public Shell {
 public:
-    explicit Win32Shell(HWND owner) : owner_(owner) {}
+    explicit Win32Shell(HWND owner = nullptr) : owner_(owner) {}
+    void SetOwner(HWND owner) { owner_ = owner; }
     std::intptr_t Open(const std::string& file, const std::string& parameters, const std::string& folder,
                        int showCommand) override;
 
 private:
-    HWND owner_;
+    HWND owner_ = nullptr;
 };
 
 } // namespace vis
