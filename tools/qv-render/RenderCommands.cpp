@@ -1,0 +1,157 @@
+#include "RenderCommands.h"
+
+#include "JsonLine.h"
+#include "PngWrite.h"
+#include "TestCard.h"
+#include "gfx/Jpeg.h"
+#include "platform/headless/HeadlessRun.h"
+#include "qv/Files.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <ostream>
+
+namespace vis::render {
+
+namespace {
+
+std::string RectJson(const Rect& r) {
+    if (r.Empty()) return "null";
+    return "[" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.Width()) + ", " +
+           std::to_string(r.Height()) + "]";
+}
+
+std::string FrameName(std::uint64_t number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%06llu.png", static_cast<unsigned long long>(number));
+    return name;
+}
+
+std::optional<std::int64_t> Maybe(const std::optional<std::int32_t>& v) {
+    return v ? std::optional<std::int64_t>(*v) : std::nullopt;
+}
+
+} // namespace
+
+int RunTimeline(const TimelineRequest& request, std::ostream& out, std::ostream& err) {
+    if (!FolderExists(request.dataFolder)) {
+        err << "qv-render: no such data folder: " << request.dataFolder << "\n";
+        return 1;
+    }
+    if (request.framesDir) {
+        std::error_code ec;
+        std::filesystem::create_directories(FsPath(*request.framesDir), ec);
+        if (!FolderExists(*request.framesDir)) {
+            err << "qv-render: cannot create the frames folder " << *request.framesDir << "\n";
+            return 1;
+        }
+    }
+
+    HeadlessRunOptions options;
+    options.dataFolder = request.dataFolder;
+    // Rendering someone's folder must not change it: no installer deleted, no folder created.
+    options.leaveDataFolderAlone = true;
+    options.screenWidth = request.screenWidth;
+    options.screenHeight = request.screenHeight;
+    options.seed = request.seed;
+    HeadlessRun run(options);
+
+    std::uint64_t frames = 0;
+    std::string failure;
+    run.onError = [&out](const HeadlessError& e) {
+        out << JsonLine().Field("t", std::int64_t{e.t}).Field("error", e.message).Text() << "\n";
+    };
+    run.onTick = [&](const HeadlessTick& t) {
+        JsonLine line;
+        line.Field("t", std::int64_t{t.t})
+            .Field("state", std::int64_t{t.state})
+            .Field("picture", std::int64_t{t.picture})
+            .Field("next", Maybe(t.next))
+            .Field("effect", Maybe(t.effect))
+            .Field("step", std::int64_t{t.step})
+            .Field("interval", std::int64_t{t.interval})
+            .Raw("drawn", RectJson(t.drawn));
+        if (request.framesDir && !t.drawn.Empty() && failure.empty()) {
+            const std::string name = FrameName(++frames);
+            try {
+                WritePng(run.Fmqv().Screen(), *request.framesDir + "/" + name);
+                line.Field("frame", name);
+            } catch (const std::exception& e) {
+                failure = e.what();
+            }
+        }
+        out << line.Text() << "\n";
+    };
+
+    run.Open();
+    while (failure.empty() && run.RunNext(request.untilMs)) {
+    }
+    out.flush();
+    if (!failure.empty()) {
+        err << "qv-render: " << failure << "\n";
+        return 1;
+    }
+    if (run.Ended()) err << "qv-render: the saver window closed at t = " << run.Elapsed() << " ms\n";
+    return 0;
+}
+
+int RunEffect(const EffectRequest& request, std::ostream& err) {
+    Bitmap picture;
+    if (request.picture) {
+        try {
+            if (LoadJpegFile(*request.picture, picture) != JpegStatus::Decoded) {
+                err << "qv-render: cannot read " << *request.picture << " as a JPEG file\n";
+                return 1;
+            }
+        } catch (const std::exception& e) {
+            err << "qv-render: " << *request.picture << ": " << e.what() << "\n";
+            return 1;
+        }
+    } else {
+        picture = TestCard(request.width, request.height);
+    }
+
+    HeadlessRunOptions options;
+    options.leaveDataFolderAlone = true;
+    options.screenWidth = request.width;
+    options.screenHeight = request.height;
+    options.seed = request.seed;
+    HeadlessRun run(options);
+    TFmqv& fm = run.Fmqv();
+    fm.FitToScreen();
+    fm.Randomize();
+
+    try {
+        // The pair as a load leaves it, then the state machine's own preparation of the phase.
+        fm.CurrentPicture = picture;
+        fm.NextPicture = picture;
+        fm.CurrentFrame = picture;
+        fm.NextFrame = picture;
+        fm.PicturesLoaded = true;
+        fm.SlideState = 1;
+        fm.Timer1Timer(fm.Timer1, 1); // lays the picture out; the out-phase is next
+        if (!request.out) {
+            fm.SlideState = 3;
+            fm.Timer1Timer(fm.Timer1, 1); // erases it; the in-phase is next
+        }
+        fm.EffectNo = request.effect;
+        const int phase = fm.SlideState;
+        // Steps past the end of the phase (Normal has only one) change nothing.
+        for (int k = 1; k <= request.step && fm.SlideState == phase; ++k)
+            fm.StepTransition();
+
+        // The picture's area of the window is what the steps presented there.
+        const Point at = fm.PlacePicture(picture);
+        Bitmap image(picture.Width(), picture.Height());
+        image.FillAll(clBlack);
+        image.DrawOpaque(-at.x, -at.y, fm.Screen());
+        WritePng(image, request.outFile);
+    } catch (const std::exception& e) {
+        err << "qv-render: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace vis::render
