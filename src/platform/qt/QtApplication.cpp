@@ -27,10 +27,8 @@ QtApplication::QtApplication() {
 
 QtApplication::~QtApplication() { QObject::disconnect(stateConnection_); }
 
-void QtApplication::SetTitle(const std::string& title) {
-    title_ = title;
-    QGuiApplication::setApplicationDisplayName(QString::fromStdString(title));
-}
+// Kept here rather than as Qt's display name, which Qt would append to every window's caption.
+void QtApplication::SetTitle(const std::string& title) { title_ = title; }
 
 std::string QtApplication::Title() const { return title_; }
 
