@@ -132,6 +132,8 @@ void SettingsWindow::BuildEffectsPage(QWidget* page) {
         cb->setObjectName(QString::fromUtf8(SettingBoxName(box)));
         const auto [x, y] = kEffectBoxPlaces[static_cast<std::size_t>(n - 1)];
         cb->setGeometry(x, y, 12, 12);
+        // The style's indicator is larger than the box; sized to fit, it keeps its frame.
+        cb->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 12px; height: 12px; }"));
         cb->raise(); // over the picture, which is their only labelling
         boxes_[static_cast<std::size_t>(box)] = cb;
     }
