@@ -50,6 +50,7 @@ private:
     Win32Application& app_;
     HWND window_ = nullptr;
     TFmqv* fm_ = nullptr;
+    POINT lastPointer_{};
 };
 
 bool Win32SaverWindow::Create() {
@@ -65,6 +66,7 @@ bool Win32SaverWindow::Create() {
     window_ = CreateWindowExW(0, kSaverClass, L"Fmqv", WS_POPUP, 0, 0, ScreenWidth(), ScreenHeight(),
                               app_.OwnerWindow(), nullptr, app_.Instance(), this);
     media.SetNotifyWindow(window_);
+    GetCursorPos(&lastPointer_);
     return window_ != nullptr;
 }
 
@@ -151,9 +153,16 @@ LRESULT Win32SaverWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             });
         return message == WM_XBUTTONDOWN ? TRUE : 0;
     }
-    case WM_MOUSEMOVE:
+    case WM_MOUSEMOVE: {
+        // The system also sends a move when the window appears under the pointer or the stacking changes;
+        // only a pointer that really moved counts as a movement.
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(window_, &at);
+        if (at.x == lastPointer_.x && at.y == lastPointer_.y) return 0;
+        lastPointer_ = at;
         if (fm_) Dispatch(app_, [&] { fm_->FormMouseMove(ShiftState(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); });
         return 0;
+    }
     case WM_ACTIVATEAPP:
         app_.SetActive(wParam != FALSE);
         if (fm_) Dispatch(app_, [&] { fm_->Timer1.WatchActivation(wParam != FALSE); });
