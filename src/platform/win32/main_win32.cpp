@@ -1,5 +1,7 @@
 // The program entry on Windows: the role from the program's own name and first argument, then one main window.
+#include "platform/win32/InstallerWindow.h"
 #include "platform/win32/SaverWindowWin32.h"
+#include "platform/win32/SettingsDialogWin32.h"
 #include "platform/win32/Win32Application.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32Text.h"
@@ -11,15 +13,6 @@
 
 #include <string>
 #include <vector>
-
-#if __has_include("platform/win32/InstallerWindow.h")
-#include "platform/win32/InstallerWindow.h"
-#define VIS_HAVE_INSTALLER 1
-#endif
-#if __has_include("platform/win32/SettingsDialogWin32.h")
-#include "platform/win32/SettingsDialogWin32.h"
-#define VIS_HAVE_SETTINGS 1
-#endif
 
 namespace {
 
@@ -80,19 +73,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return RunSaverRole(app, programPath);
     case Role::Settings:
         app.SetTitle(d.title);
-#ifdef VIS_HAVE_SETTINGS
         return RunSettingsRole(app, programPath);
-#else
-        return 0;
-#endif
     case Role::Installer:
         app.HideFromTaskBar();
         app.SetTitle(d.title);
-#ifdef VIS_HAVE_INSTALLER
         return RunInstallerRoleWin32(programPath, app);
-#else
-        return 0;
-#endif
     }
     return 0;
 }
