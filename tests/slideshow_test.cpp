@@ -337,5 +337,39 @@ TEST(Slideshow, FirstTickCountsFromTheActivation) {
     EXPECT_EQ(run.ticks[1].state, 2);
 }
 
+// Zero seconds of display and pause: the next step follows in the same millisecond, as the polling loop
+// would run it on its next idle call.
+TEST(Slideshow, ZeroTimesFollowAtOnce) {
+    SaverFolder f(Inf(2, "1000000000000000", 0, 0));
+    f.Pictures(3, 40, 30);
+    const auto ticks = Timeline(f, 3000);
+    ASSERT_GE(ticks.size(), 12u);
+    // First round: 100 ms each; then the load at 1310 sets ShowTime 0 and the out-step runs at once.
+    EXPECT_EQ(ticks[5].t, 1310u);
+    EXPECT_EQ(ticks[5].interval, 0);
+    EXPECT_EQ(ticks[6].t, 1310u);
+    EXPECT_EQ(ticks[6].state, 2);
+    EXPECT_EQ(ticks[7].t, 1360u);
+    EXPECT_EQ(ticks[7].state, 3);
+    EXPECT_EQ(ticks[7].interval, 0);
+    EXPECT_EQ(ticks[8].t, 1360u);
+    EXPECT_EQ(ticks[8].state, 4);
+}
+
+TEST(Slideshow, RunsAcrossTheWrapOfTheClock) {
+    SaverFolder f(Inf(2, "0100000000000000", 1, 1));
+    f.Pictures(3, 40, 30);
+    auto options = f.Options();
+    options.clockStart = 0xFFFFFE00u; // wraps 512 ms after creation
+    HeadlessRun run(options);
+    run.Open();
+    run.RunUntil(3300);
+    ASSERT_GE(run.ticks.size(), 44u);
+    EXPECT_EQ(run.ticks[0].t, 1000u);
+    EXPECT_EQ(run.ticks[1].t, 1100u);
+    EXPECT_EQ(run.ticks[43].t, 3210u);
+    EXPECT_EQ(run.ticks[43].interval, 1000);
+}
+
 } // namespace
 } // namespace vis
