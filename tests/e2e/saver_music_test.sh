@@ -32,16 +32,16 @@ wait_saver_window 5
 sleep 3.5
 running "$SAVER_PID" || fail "the show ended by itself"
 ends=$(grep -c '^end$' "$VISTRELLE_MEDIA_LOG" || true)
-opens=$(grep -c '^open ' "$VISTRELLE_MEDIA_LOG" || true)
-note "in 3.5 s: $opens opens, $ends ends of the piece"
+note "in 3.5 s the piece ended $ends times"
 ((ends >= 4)) || fail "the 0.5 s piece ended only $ends times in 3.5 s"
-((opens == ends + 1)) || fail "$opens opens for $ends ends: each end must reopen once"
 grep -q "^open $data/qor_bgm.mid$" "$VISTRELLE_MEDIA_LOG" || fail "not the data folder's qor_bgm.mid"
 xdotool key Escape
 wait_end "$SAVER_PID" 3
 ((EXIT_STATUS == 0)) || fail "exit status $EXIT_STATUS"
 opens=$(grep -c '^open ' "$VISTRELLE_MEDIA_LOG")
+ends=$(grep -c '^end$' "$VISTRELLE_MEDIA_LOG")
 closes=$(grep -c '^close$' "$VISTRELLE_MEDIA_LOG")
+((opens == ends + 1)) || fail "$opens opens for $ends ends: each end must reopen once"
 ((opens == closes)) || fail "$opens opens but $closes closes: a device stayed open"
 [[ $(tail -n1 "$VISTRELLE_MEDIA_LOG") == close ]] || fail "the log does not end with the close"
 # Each restart is close, open, play in this order.
