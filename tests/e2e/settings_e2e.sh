@@ -40,7 +40,7 @@ for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
 [ -s "$WORK/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$WORK/display")"
 export XDG_RUNTIME_DIR="$WORK/runtime"
-unset QT_QPA_PLATFORM
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
 "$WORK/Demo.scr" 2>"$WORK/app.log" &
 APP=$!
@@ -51,7 +51,6 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [ -n "$WID" ] || { cat "$WORK/app.log"; fail "the dialog did not open"; }
-sleep 0.5 # let it paint
 
 INFO=$(xwininfo -id "$WID")
 W=$(awk '/ Width:/ {print $2}' <<<"$INFO")
@@ -62,10 +61,18 @@ Y=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$INFO")
 # Centred on the 1024x768 screen (no window manager, so no frame).
 [ "$X" = 359 ] && [ "$Y" = 289 ] || fail "the dialog is at $X,$Y, not centred"
 
-import -window root -crop "306x189+$X+$Y" +repage "$WORK/dialog.png"
+# Painting may lag on a busy machine: look again until the preview is there.
+RED=0
+MAGENTA=0
+for _ in $(seq 50); do
+    import -window root -crop "306x189+$X+$Y" +repage "$WORK/dialog.png"
+    PIXELS=$(convert "$WORK/dialog.png" -depth 8 txt:-)
+    RED=$(grep -c '#FF0000' <<<"$PIXELS" || true)
+    MAGENTA=$(grep -c '#FF00FF' <<<"$PIXELS" || true)
+    [ "$RED" -ge 300 ] && break
+    sleep 0.1
+done
 [ -n "$SHOTS" ] && cp "$WORK/dialog.png" "$SHOTS/settings_dialog.png"
-RED=$(convert "$WORK/dialog.png" -depth 8 txt:- | grep -c '#FF0000')
-MAGENTA=$(convert "$WORK/dialog.png" -depth 8 txt:- | grep -c '#FF00FF')
 [ "$RED" -ge 300 ] || fail "the preview's red square is missing ($RED pixels)"
 [ "$MAGENTA" = 0 ] || fail "the preview's transparent colour was drawn ($MAGENTA pixels)"
 
