@@ -17,12 +17,23 @@ std::vector<std::string> Picture(const Bitmap& bmp) {
         std::string row;
         for (int x = 0; x < bmp.Width(); ++x) {
             switch (bmp.Pixel(x, y)) {
-            case clBlack: row += '#'; break;
-            case clWhite: row += '.'; break;
-            case 0xFF0000: row += 'r'; break;
-            case 0x00FF00: row += 'g'; break;
-            case 0x0000FF: row += 'b'; break;
-            default: row += '?';
+            case clBlack:
+                row += '#';
+                break;
+            case clWhite:
+                row += '.';
+                break;
+            case 0xFF0000:
+                row += 'r';
+                break;
+            case 0x00FF00:
+                row += 'g';
+                break;
+            case 0x0000FF:
+                row += 'b';
+                break;
+            default:
+                row += '?';
             }
         }
         rows.push_back(row);
@@ -35,7 +46,12 @@ Bitmap FromPicture(const std::vector<std::string>& rows) {
     for (int y = 0; y < bmp.Height(); ++y)
         for (int x = 0; x < bmp.Width(); ++x) {
             const char c = rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
-            bmp.SetPixel(x, y, c == '#' ? clBlack : c == 'r' ? 0xFF0000 : c == 'g' ? 0x00FF00 : c == 'b' ? 0x0000FF : clWhite);
+            bmp.SetPixel(x, y,
+                         c == '#'   ? clBlack
+                         : c == 'r' ? 0xFF0000
+                         : c == 'g' ? 0x00FF00
+                         : c == 'b' ? 0x0000FF
+                                    : clWhite);
         }
     return bmp;
 }
@@ -58,9 +74,9 @@ TEST(Bitmap, LayoutIsBgrWithRowsPaddedToFourBytes) {
     Bitmap bmp(2, 2);
     bmp.SetPixel(1, 1, 0x123456);
     const std::uint8_t* p = bmp.Row(1) + 3;
-    EXPECT_EQ(p[0], 0x56); // blue
-    EXPECT_EQ(p[1], 0x34); // green
-    EXPECT_EQ(p[2], 0x12); // red
+    EXPECT_EQ(p[0], 0x56);                            // blue
+    EXPECT_EQ(p[1], 0x34);                            // green
+    EXPECT_EQ(p[2], 0x12);                            // red
     EXPECT_EQ(bmp.Row(1), bmp.Bits() + bmp.Stride()); // row 0 is the top row
     EXPECT_EQ(bmp.Pixel(1, 1), 0x123456u);
 }
@@ -115,10 +131,10 @@ TEST(Bitmap, FillRectClipsAtEveryEdgeAndNegativeCoordinates) {
 TEST(Bitmap, EmptyInvertedAndOutsideRectanglesFillNothing) {
     Bitmap bmp(3, 3);
     bmp.brushColor = clBlack;
-    bmp.FillRect({1, 1, 1, 3}); // zero width
-    bmp.FillRect({1, 1, 3, 1}); // zero height
-    bmp.FillRect({2, 2, 0, 0}); // inverted
-    bmp.FillRect({3, 0, 5, 3}); // right of the bitmap
+    bmp.FillRect({1, 1, 1, 3});  // zero width
+    bmp.FillRect({1, 1, 3, 1});  // zero height
+    bmp.FillRect({2, 2, 0, 0});  // inverted
+    bmp.FillRect({3, 0, 5, 3});  // right of the bitmap
     bmp.FillRect({0, -4, 3, 0}); // above it
     EXPECT_EQ(Picture(bmp), (Rows{"...", "...", "..."}));
 }
@@ -131,7 +147,7 @@ TEST(Bitmap, OneByOneBitmap) {
     bmp.FillAll(0x00FF00);
     EXPECT_EQ(bmp.Pixel(0, 0), 0x00FF00u);
     const Bitmap red = Filled(1, 1, 0xFF0000);
-    bmp.DrawOpaque(1, 0, red); // just off the right edge
+    bmp.DrawOpaque(1, 0, red);  // just off the right edge
     bmp.DrawOpaque(0, -1, red); // just off the top
     EXPECT_EQ(bmp.Pixel(0, 0), 0x00FF00u);
     bmp.DrawOpaque(0, 0, red);

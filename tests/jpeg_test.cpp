@@ -22,7 +22,8 @@ Bitmap Blocks(int w, int h) {
     static const Color kColours[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0x808080, 0xFFFF00, 0x20A0E0};
     Bitmap bmp(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) bmp.SetPixel(x, y, kColours[(x / 8 + 3 * (y / 8)) % 8]);
+        for (int x = 0; x < w; ++x)
+            bmp.SetPixel(x, y, kColours[(x / 8 + 3 * (y / 8)) % 8]);
     return bmp;
 }
 
@@ -41,7 +42,8 @@ Bitmap Noise(int w, int h) {
 int MaxChannelDiff(const Bitmap& a, const Bitmap& b) {
     int worst = 0;
     for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width() * 3; ++x) worst = std::max(worst, std::abs(a.Row(y)[x] - b.Row(y)[x]));
+        for (int x = 0; x < a.Width() * 3; ++x)
+            worst = std::max(worst, std::abs(a.Row(y)[x] - b.Row(y)[x]));
     return worst;
 }
 
@@ -52,7 +54,9 @@ JpegEncodeOptions Exact() {
     return o;
 }
 
-JpegStatus Decode(const std::string& bytes, Bitmap& into) { return DecodeJpeg(bytes.data(), bytes.size(), into); }
+JpegStatus Decode(const std::string& bytes, Bitmap& into) {
+    return DecodeJpeg(bytes.data(), bytes.size(), into);
+}
 
 // Compresses with libjpeg directly, for formats our encoder does not write (CMYK, custom scan scripts).
 // The library's own error exit ends the process, which is acceptable for a helper fed valid input.
@@ -74,7 +78,8 @@ std::string RawCompress(int w, int h, int components, J_COLOR_SPACE space, const
     adjust(cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(pixels.data() + cinfo.next_scanline * static_cast<std::size_t>(w * components));
+        JSAMPROW row =
+            const_cast<JSAMPROW>(pixels.data() + cinfo.next_scanline * static_cast<std::size_t>(w * components));
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -107,7 +112,8 @@ std::string WithSize(std::string jpeg, int w, int h) {
 std::size_t ScanDataStart(const std::string& jpeg) {
     for (std::size_t i = 2; i + 3 < jpeg.size(); ++i)
         if (static_cast<unsigned char>(jpeg[i]) == 0xFF && static_cast<unsigned char>(jpeg[i + 1]) == 0xDA) {
-            const std::size_t len = (static_cast<unsigned char>(jpeg[i + 2]) << 8) | static_cast<unsigned char>(jpeg[i + 3]);
+            const std::size_t len =
+                (static_cast<unsigned char>(jpeg[i + 2]) << 8) | static_cast<unsigned char>(jpeg[i + 3]);
             return i + 2 + len;
         }
     return std::string::npos;
@@ -177,8 +183,10 @@ TEST(JpegDecode, AdobeCmykIsConvertedToColour) {
     std::vector<unsigned char> cmyk;
     for (int i = 0; i < w * h; ++i) {
         const bool left = (i % w) < 8;
-        if (left) cmyk.insert(cmyk.end(), {255, 0, 0, 255});       // red
-        else cmyk.insert(cmyk.end(), {255, 255, 255, 0});          // full black ink
+        if (left)
+            cmyk.insert(cmyk.end(), {255, 0, 0, 255}); // red
+        else
+            cmyk.insert(cmyk.end(), {255, 255, 255, 0}); // full black ink
     }
     const std::string jpeg = RawCompress(w, h, 4, JCS_CMYK, cmyk, [](jpeg_compress_struct&) {});
     Bitmap decoded;
@@ -294,7 +302,8 @@ TEST(JpegDecode, ProgressiveFileWithTooManyScansIsDamaged) {
     std::vector<jpeg_scan_info> script;
     script.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
     for (int c = 0; c < 3; ++c)
-        for (int k = 1; k < 64; ++k) script.push_back({1, {c, 0, 0, 0}, k, k, 0, 0});
+        for (int k = 1; k < 64; ++k)
+            script.push_back({1, {c, 0, 0, 0}, k, k, 0, 0});
     const auto withScript = [&script](std::size_t scans) {
         return [&script, scans](jpeg_compress_struct& cinfo) {
             cinfo.scan_info = script.data();
@@ -308,7 +317,8 @@ TEST(JpegDecode, ProgressiveFileWithTooManyScansIsDamaged) {
     // A single-component progressive file of 64 scans stays within the limit.
     std::vector<jpeg_scan_info> grey;
     grey.push_back({1, {0, 0, 0, 0}, 0, 0, 0, 0});
-    for (int k = 1; k < 64; ++k) grey.push_back({1, {0, 0, 0, 0}, k, k, 0, 0});
+    for (int k = 1; k < 64; ++k)
+        grey.push_back({1, {0, 0, 0, 0}, k, k, 0, 0});
     std::vector<unsigned char> g(static_cast<std::size_t>(w * h), 0x40);
     const std::string fine = RawCompress(w, h, 1, JCS_GRAYSCALE, g, [&grey](jpeg_compress_struct& cinfo) {
         cinfo.scan_info = grey.data();

@@ -26,19 +26,21 @@ Bitmap PictureContent(int n) {
     Bitmap bmp(kBaseWidth + n, 8);
     for (int y = 0; y < bmp.Height(); ++y)
         for (int x = 0; x < bmp.Width(); ++x)
-            bmp.SetPixel(x, y, static_cast<Color>(((x * 37 + n * 50) & 0xFF) << 16 | ((y * 29 + 90) & 0xFF) << 8 | (n * 20)));
+            bmp.SetPixel(x, y,
+                         static_cast<Color>(((x * 37 + n * 50) & 0xFF) << 16 | ((y * 29 + 90) & 0xFF) << 8 | (n * 20)));
     return bmp;
 }
 
 // The file cut a few bytes into its image data: the header reads, the data is short.
 std::string CutInsideScan(const std::string& jpeg) {
     const std::size_t sos = jpeg.find("\xFF\xDA");
-    const std::size_t len = (static_cast<unsigned char>(jpeg[sos + 2]) << 8) | static_cast<unsigned char>(jpeg[sos + 3]);
+    const std::size_t len =
+        (static_cast<unsigned char>(jpeg[sos + 2]) << 8) | static_cast<unsigned char>(jpeg[sos + 3]);
     return jpeg.substr(0, sos + 2 + len + 10);
 }
 
 class LoaderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder_ = dir_.Path() + "/velloran/Demo";
         std::filesystem::create_directories(folder_);
@@ -48,7 +50,8 @@ protected:
     std::string PicturePath(int n) const { return DataPath("qor_" + std::to_string(n)); }
     void WritePicture(int n) { test::WriteBytes(PicturePath(n), EncodeJpeg(PictureContent(n), 90)); }
     void WritePictures(int from, int to) {
-        for (int n = from; n <= to; ++n) WritePicture(n);
+        for (int n = from; n <= to; ++n)
+            WritePicture(n);
     }
     void Marker(const std::string& name) { test::WriteBytes(DataPath(name), ""); }
 
@@ -83,7 +86,8 @@ protected:
 
     std::vector<int> Currents(int loads) {
         std::vector<int> seen;
-        for (int i = 0; i < loads; ++i) seen.push_back(Load().first);
+        for (int i = 0; i < loads; ++i)
+            seen.push_back(Load().first);
         return seen;
     }
 
@@ -104,7 +108,8 @@ TEST_F(LoaderTest, NumberedOrderWrapsToTheFirstPictureOfTheCycle) {
     Start(5);
     using P = std::pair<int, int>;
     const std::vector<P> expected{{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 1}, {1, 2}, {2, 3}, {3, 4}};
-    for (const P& want : expected) EXPECT_EQ(Load(), want);
+    for (const P& want : expected)
+        EXPECT_EQ(Load(), want);
 }
 
 TEST_F(LoaderTest, NumberedOrderWithTitleShowsTheTitleOnce) {
@@ -120,7 +125,8 @@ TEST_F(LoaderTest, PicturesPastLastPictureNoAreNotShown) {
     Start(4);
     using P = std::pair<int, int>;
     const std::vector<P> expected{{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 1}, {1, 2}};
-    for (const P& want : expected) EXPECT_EQ(Load(), want);
+    for (const P& want : expected)
+        EXPECT_EQ(Load(), want);
 }
 
 TEST_F(LoaderTest, MissingFileInsideTheRangeEndsTheCycleThere) {
@@ -130,7 +136,8 @@ TEST_F(LoaderTest, MissingFileInsideTheRangeEndsTheCycleThere) {
     using P = std::pair<int, int>;
     // Where 3 would be next, 1 comes instead; the following load wraps to 1 as well.
     const std::vector<P> expected{{0, 1}, {1, 2}, {2, 1}, {1, 2}, {2, 1}};
-    for (const P& want : expected) EXPECT_EQ(Load(), want);
+    for (const P& want : expected)
+        EXPECT_EQ(Load(), want);
 }
 
 TEST_F(LoaderTest, RandomOrderStartsWithZeroAndNeverRepeatsAPicture) {
@@ -307,7 +314,7 @@ TEST_F(LoaderTest, UnreadableCurrentPictureClosesTheWindow) {
         EXPECT_EQ(window_.endLoopCalls, 1);
         window_.endLoopCalls = 0;
         EXPECT_FALSE(fm_->PicturesLoaded);
-        EXPECT_EQ(fm_->SlideState, 5); // the load ended there
+        EXPECT_EQ(fm_->SlideState, 5);             // the load ended there
         EXPECT_EQ(fm_->CurrentPicture.Width(), 0); // the bitmaps were released by the close
         EXPECT_TRUE(app_.errors.empty());
     }

@@ -39,12 +39,12 @@ Bgr Sepia(Bgr c) {
     return At(bmp, 0, 0);
 }
 
-#define EXPECT_BGR(actual, eb, eg, er)                                                                               \
-    do {                                                                                                           \
-        const Bgr got = (actual);                                                                                  \
-        EXPECT_EQ(got.b, eb);                                                                                      \
-        EXPECT_EQ(got.g, eg);                                                                                      \
-        EXPECT_EQ(got.r, er);                                                                                      \
+#define EXPECT_BGR(actual, eb, eg, er)                                                                                 \
+    do {                                                                                                               \
+        const Bgr got = (actual);                                                                                      \
+        EXPECT_EQ(got.b, eb);                                                                                          \
+        EXPECT_EQ(got.g, eg);                                                                                          \
+        EXPECT_EQ(got.r, er);                                                                                          \
     } while (0)
 
 } // namespace
@@ -111,8 +111,10 @@ TEST(Tone, EachPixelIsToned_PaddingIsLeftAlone) {
     Bitmap bmp(3, 2);
     ASSERT_EQ(bmp.Stride(), 12u);
     const std::array<Color, 6> colours{0x000000, 0xFFFFFF, 0x00FF00, 0x806040, 0x0000FF, 0x123456};
-    for (int i = 0; i < 6; ++i) bmp.SetPixel(i % 3, i / 3, colours[i]);
-    for (int row = 0; row < 2; ++row) std::memset(bmp.Row(row) + 9, 0x5A, 3);
+    for (int i = 0; i < 6; ++i)
+        bmp.SetPixel(i % 3, i / 3, colours[i]);
+    for (int row = 0; row < 2; ++row)
+        std::memset(bmp.Row(row) + 9, 0x5A, 3);
     Bitmap grey = bmp;
     ToneSepia(bmp);
     ToneGrey(grey);

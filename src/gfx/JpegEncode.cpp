@@ -86,7 +86,8 @@ bool CompressPlain(EncodeJob* job) {
     jpeg_set_defaults(&job->cinfo);
     jpeg_set_quality(&job->cinfo, job->quality, TRUE);
     if (job->fullChroma && job->components == 3)
-        for (int c = 0; c < 3; ++c) job->cinfo.comp_info[c].h_samp_factor = job->cinfo.comp_info[c].v_samp_factor = 1;
+        for (int c = 0; c < 3; ++c)
+            job->cinfo.comp_info[c].h_samp_factor = job->cinfo.comp_info[c].v_samp_factor = 1;
     if (job->progressive) jpeg_simple_progression(&job->cinfo);
     jpeg_start_compress(&job->cinfo, TRUE);
     while (job->cinfo.next_scanline < job->cinfo.image_height) {
