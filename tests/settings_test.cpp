@@ -122,6 +122,13 @@ TEST_F(SettingsDialog, TrackBarsHoldTheTimesWithinRangeAndOkWritesExactBytes) {
     EXPECT_EQ(Read("qor_inf"), "7\r\n1111111111111111\r\n10\r\n1\r\n");
     EXPECT_EQ(view->closes, 1);
 
+    Write("qor_inf", "7\r\n1111111111111111\r\n0\r\n25\r\n");
+    Open();
+    EXPECT_EQ(view->positions[0], 0);
+    EXPECT_EQ(view->positions[1], 9);
+    ASSERT_TRUE(Ok());
+    EXPECT_EQ(Read("qor_inf"), "7\r\n1111111111111111\r\n1\r\n10\r\n");
+
     Write("qor_inf", "  +$1F\r\n0111111111111111\r\n-2147483648\r\n2147483647\r\n");
     Open();
     EXPECT_EQ(form->LastPictureNo, 31);
