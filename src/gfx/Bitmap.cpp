@@ -39,7 +39,8 @@ void Bitmap::SetSize(std::int32_t width, std::int32_t height) {
     const std::size_t stride = StrideFor(width);
     std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(height), 0xFF);
     const std::int32_t keepW = std::min(width, width_), keepH = std::min(height, height_);
-    for (std::int32_t y = 0; y < keepH; ++y)
+    // A side of 0 leaves a buffer without storage; memcpy must not see its null pointer even for 0 bytes.
+    for (std::int32_t y = 0; keepW > 0 && y < keepH; ++y)
         std::memcpy(pixels.data() + static_cast<std::size_t>(y) * stride, Row(y), static_cast<std::size_t>(keepW) * 3);
     pixels_ = std::move(pixels);
     width_ = width;
