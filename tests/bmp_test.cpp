@@ -97,7 +97,8 @@ TEST(SaveBmp, WritesTheExactBottomUpFileBytes) {
     U16(want, 24);
     U32(want, 0);
     U32(want, 16);
-    for (int i = 0; i < 4; ++i) U32(want, 0);
+    for (int i = 0; i < 4; ++i)
+        U32(want, 0);
     // Bottom row first, blue-green-red, each row padded to 8 bytes with zeros.
     want += std::string("\x99\x88\x77\xCC\xBB\xAA\0\0", 8);
     want += std::string("\x33\x22\x11\x66\x55\x44\0\0", 8);
@@ -140,7 +141,8 @@ TEST(LoadBmp, ReadsPaletteDepthsMostSignificantBitsFirst) {
     ASSERT_TRUE(b1);
     const Color on = 0x1080FF;
     const Color want1[10] = {on, 0, on, 0, 0, 0, 0, 0, 0, on};
-    for (int x = 0; x < 10; ++x) EXPECT_EQ(b1->Pixel(x, 0), want1[x]) << x;
+    for (int x = 0; x < 10; ++x)
+        EXPECT_EQ(b1->Pixel(x, 0), want1[x]) << x;
 
     BmpSpec four;
     four.bitCount = 4;
@@ -347,7 +349,8 @@ TEST(LoadBmp, SurvivesEveryTruncationAndRandomDamage) {
     const std::string samples[] = {SaveBmp(Pattern(5, 4)), Build(rle)};
     for (const std::string& valid : samples) {
         ASSERT_TRUE(TryLoadBmp(valid));
-        for (std::size_t n = 0; n < valid.size(); ++n) (void)TryLoadBmp(std::string_view(valid).substr(0, n));
+        for (std::size_t n = 0; n < valid.size(); ++n)
+            (void)TryLoadBmp(std::string_view(valid).substr(0, n));
         std::mt19937 rng(12345);
         for (int round = 0; round < 3000; ++round) {
             std::string damaged = valid;

@@ -18,7 +18,7 @@ constexpr auto P = PathStyle::Posix;
 
 // Holds the controls' states like a window would, and records what the dialog asked of it.
 class FakeSettingView : public SettingView {
-public:
+  public:
     FakeSettingView() { enabled.fill(true); }
     bool Checked(SettingBox box) const override { return checked[Index(box)]; }
     void SetCheckedState(SettingBox box, bool on) override { checked[Index(box)] = on; }
@@ -56,7 +56,7 @@ public:
 
 // A saver "Demo.scr" whose data folder holds what settings mode requires.
 class SettingsDialog : public ::testing::Test {
-protected:
+  protected:
     SettingsDialog() {
         std::filesystem::create_directories(data);
         Write("qor_inf", "3\r\n1111111111111111\r\n5\r\n3\r\n");
@@ -101,16 +101,19 @@ TEST_F(SettingsDialog, ReadsTheEffectMaskByTheMaskRule) {
     Write("qor_inf", "3\r\n0000000000000000\r\n5\r\n3\r\n");
     Open();
     EXPECT_TRUE(app.errors.empty());
-    for (int n = 1; n <= 16; ++n) EXPECT_TRUE(view->Effect(n)) << n;
+    for (int n = 1; n <= 16; ++n)
+        EXPECT_TRUE(view->Effect(n)) << n;
 
     Write("qor_inf", "3\r\n10\r\n5\r\n3\r\n");
     Open();
-    for (int n = 1; n <= 16; ++n) EXPECT_EQ(view->Effect(n), n != 2) << n;
+    for (int n = 1; n <= 16; ++n)
+        EXPECT_EQ(view->Effect(n), n != 2) << n;
 
     // 'x' leaves a box ticked; characters after the sixteenth are ignored.
     Write("qor_inf", "3\r\n1x" + std::string(12, '0') + "1" + std::string(5, '0') + "\r\n5\r\n3\r\n");
     Open();
-    for (int n = 1; n <= 16; ++n) EXPECT_EQ(view->Effect(n), n <= 2 || n == 15) << n;
+    for (int n = 1; n <= 16; ++n)
+        EXPECT_EQ(view->Effect(n), n <= 2 || n == 15) << n;
 }
 
 TEST_F(SettingsDialog, TrackBarsHoldTheTimesWithinRangeAndOkWritesExactBytes) {
@@ -217,7 +220,8 @@ TEST_F(SettingsDialog, ALockShowsOnlyTheAboutPageAndOkWritesOnlyTheToneAndMusicM
     EXPECT_EQ(view->pageVisible, (std::array<bool, 3>{false, false, true}));
     EXPECT_TRUE(Box(SettingBox::CBBgm));
     EXPECT_TRUE(Box(SettingBox::CBGray));
-    for (int n = 1; n <= 16; ++n) EXPECT_FALSE(view->Effect(n)); // never filled: qor_inf not read
+    for (int n = 1; n <= 16; ++n)
+        EXPECT_FALSE(view->Effect(n)); // never filled: qor_inf not read
     Click(SettingBox::CBBgm);
     Click(SettingBox::CBSepia);
     ASSERT_TRUE(Ok());
@@ -250,11 +254,13 @@ TEST_F(SettingsDialog, MusicBoxFollowsTheMusicFile) {
 
 TEST_F(SettingsDialog, AllEffectsUntickedAreWrittenAsZerosAndReadBackAsAllOn) {
     Open();
-    for (int n = 1; n <= 16; ++n) Click(EffectBox(n));
+    for (int n = 1; n <= 16; ++n)
+        Click(EffectBox(n));
     ASSERT_TRUE(Ok());
     EXPECT_EQ(Read("qor_inf"), "3\r\n0000000000000000\r\n5\r\n3\r\n");
     Open();
-    for (int n = 1; n <= 16; ++n) EXPECT_TRUE(view->Effect(n)) << n;
+    for (int n = 1; n <= 16; ++n)
+        EXPECT_TRUE(view->Effect(n)) << n;
 
     Click(SettingBox::CBEn2);
     Click(SettingBox::CBKazaguruma);
@@ -269,7 +275,8 @@ TEST_F(SettingsDialog, ABadNumberStopsReadingAndLeavesTheDialogOpenWithWhatWasFi
     ASSERT_EQ(app.errors, std::vector<std::string>{"'abc' は整数ではありません"});
     EXPECT_EQ(view->closes, 0);
     EXPECT_EQ(form->LastPictureNo, 6);
-    for (int n = 1; n <= 16; ++n) EXPECT_EQ(view->Effect(n), n != 2) << n;
+    for (int n = 1; n <= 16; ++n)
+        EXPECT_EQ(view->Effect(n), n != 2) << n;
     EXPECT_EQ(view->positions[0], 4); // defaults: lines 3 and 4 not applied
     EXPECT_EQ(view->positions[1], 2);
     EXPECT_FALSE(Box(SettingBox::CBRandom)); // the later steps did not run
@@ -306,7 +313,8 @@ TEST_F(SettingsDialog, ClosingWithoutOkSavesNothing) {
     Write("qor_bgm.mid", "MThd");
     Write("qor_gray", "g");
     Open();
-    for (SettingBox b : {SettingBox::CBNormal, SettingBox::CBRandom, SettingBox::CBBgm, SettingBox::CBSepia}) Click(b);
+    for (SettingBox b : {SettingBox::CBNormal, SettingBox::CBRandom, SettingBox::CBBgm, SettingBox::CBSepia})
+        Click(b);
     view->positions = {0, 9};
     form.reset(); // the window closed by its caption bar: no handler writes
     EXPECT_EQ(Read("qor_inf"), "3\r\n1111111111111111\r\n5\r\n3\r\n");
@@ -325,7 +333,7 @@ TEST_F(SettingsDialog, AFailedWriteStopsOkAndKeepsTheDialogOpen) {
     EXPECT_FALSE(Ok());
     ASSERT_EQ(app.errors.size(), 1u);
     EXPECT_EQ(app.errors[0], "ﾌｧｲﾙ " + File("qor_gray") + " を作成できません");
-    EXPECT_FALSE(Exists("qor_bgm")); // the step before it was done
+    EXPECT_FALSE(Exists("qor_bgm"));                                   // the step before it was done
     EXPECT_EQ(Read("qor_inf"), "3\r\n1111111111111111\r\n5\r\n3\r\n"); // the steps after it were not
     EXPECT_EQ(view->closes, 0);
 }

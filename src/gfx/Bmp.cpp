@@ -41,7 +41,7 @@ struct Bgr {
 
 // One colour channel of a 16- or 32-bit pixel, widened to 8 bits.
 class Channel {
-public:
+  public:
     explicit Channel(std::uint32_t mask) : mask_(mask) {
         if (mask == 0) return;
         shift_ = std::countr_zero(mask);
@@ -55,7 +55,7 @@ public:
         return static_cast<std::uint8_t>(v * 255 / top);
     }
 
-private:
+  private:
     std::uint32_t mask_ = 0;
     int shift_ = 0;
     int bits_ = 0;
@@ -71,7 +71,7 @@ struct Header {
 };
 
 class Decoder {
-public:
+  public:
     Decoder(std::string_view bytes, std::string* why) : b_(bytes), why_(why) {}
 
     std::optional<Bitmap> Run() {
@@ -79,12 +79,13 @@ public:
         if (!ReadHeader(h)) return std::nullopt;
         if (!ReadPalette(h)) return std::nullopt;
         Bitmap out(static_cast<std::int32_t>(h.width), static_cast<std::int32_t>(h.height));
-        const bool ok = (h.compression == kBiRle8 || h.compression == kBiRle4) ? DecodeRle(h, out) : DecodePlain(h, out);
+        const bool ok =
+            (h.compression == kBiRle8 || h.compression == kBiRle4) ? DecodeRle(h, out) : DecodePlain(h, out);
         if (!ok) return std::nullopt;
         return out;
     }
 
-private:
+  private:
     bool Fail(const char* reason) {
         if (why_) *why_ = reason;
         return false;
@@ -116,7 +117,8 @@ private:
                 // With the plain 40-byte header the masks follow it; the later headers hold them inside.
                 const std::size_t maskBytes = h.compression == kBiAlphaBitfields ? 16 : 12;
                 if (b_.size() < info + 40 + 12) return Fail("truncated colour masks");
-                for (int i = 0; i < 3; ++i) h.masks[i] = U32(b_, info + 40 + 4 * static_cast<std::size_t>(i));
+                for (int i = 0; i < 3; ++i)
+                    h.masks[i] = U32(b_, info + 40 + 4 * static_cast<std::size_t>(i));
                 if (infoSize == 40) afterInfo += maskBytes;
             }
         } else {
@@ -261,8 +263,10 @@ private:
             const std::uint32_t value = static_cast<std::uint8_t>(b_[pos + 1]);
             pos += 2;
             if (count > 0) {
-                const std::uint32_t n = static_cast<std::uint32_t>(std::min<std::int64_t>(count, std::max<std::int64_t>(w - x, 0)));
-                for (std::uint32_t i = 0; i < n; ++i) put(rle8 ? value : (i % 2 == 0 ? value >> 4 : value & 15));
+                const std::uint32_t n =
+                    static_cast<std::uint32_t>(std::min<std::int64_t>(count, std::max<std::int64_t>(w - x, 0)));
+                for (std::uint32_t i = 0; i < n; ++i)
+                    put(rle8 ? value : (i % 2 == 0 ? value >> 4 : value & 15));
                 x += count - n;
                 continue;
             }
@@ -279,7 +283,8 @@ private:
             } else { // literal pixels, padded to a 16-bit boundary
                 const std::size_t bytes = rle8 ? value : (value + 1) / 2;
                 if (pos + bytes > b_.size()) return Fail("truncated RLE literal");
-                const std::uint32_t n = static_cast<std::uint32_t>(std::min<std::int64_t>(value, std::max<std::int64_t>(w - x, 0)));
+                const std::uint32_t n =
+                    static_cast<std::uint32_t>(std::min<std::int64_t>(value, std::max<std::int64_t>(w - x, 0)));
                 for (std::uint32_t i = 0; i < n; ++i) {
                     const auto byte = static_cast<std::uint8_t>(b_[pos + (rle8 ? i : i / 2)]);
                     put(rle8 ? byte : (i % 2 == 0 ? byte >> 4 : byte & 15u));

@@ -14,9 +14,9 @@ namespace vis {
 namespace {
 
 constexpr std::array<const char*, kSettingBoxCount> kBoxNames = {
-    "CBNormal", "CBFadeInOut", "CBSikaku", "CBTatesen", "CBYokosen",  "CBSeihoukei", "CBSeihoukei2",
-    "CBEn",     "CBEn2",       "CBTate",   "CBTate2",   "CBYoko",     "CBYoko2",     "CBDai_shou",
-    "CBTokei",  "CBKazaguruma", "CBRandom", "CBBgm",    "CBGray",     "CBSepia"};
+    "CBNormal", "CBFadeInOut",  "CBSikaku", "CBTatesen", "CBYokosen", "CBSeihoukei", "CBSeihoukei2",
+    "CBEn",     "CBEn2",        "CBTate",   "CBTate2",   "CBYoko",    "CBYoko2",     "CBDai_shou",
+    "CBTokei",  "CBKazaguruma", "CBRandom", "CBBgm",     "CBGray",    "CBSepia"};
 
 // A track bar holds its position within 0..9 whatever seconds the file gives.
 int TrackBarPositionFor(std::int32_t seconds) {
@@ -25,7 +25,7 @@ int TrackBarPositionFor(std::int32_t seconds) {
 
 // Fills the dialog from qor_inf as each line is converted, so a bad line leaves the lines before it applied.
 class DialogSink : public QorInfSink {
-public:
+  public:
     DialogSink(TFmSetting& form, SettingView& view, bool& lastRead) : form_(form), view_(view), lastRead_(lastRead) {}
     void LastPictureNo(std::int32_t value) override {
         form_.LastPictureNo = value;
@@ -45,7 +45,7 @@ public:
         view_.SetPosition(SettingTrackBar::TrackBar2, TrackBarPositionFor(value));
     }
 
-private:
+  private:
     TFmSetting& form_;
     SettingView& view_;
     bool& lastRead_;
@@ -101,7 +101,8 @@ void TFmSetting::FormShow() {
         return;
     }
 
-    for (int n = 1; n <= kEffectCount; ++n) SetChecked(EffectBox(n), true);
+    for (int n = 1; n <= kEffectCount; ++n)
+        SetChecked(EffectBox(n), true);
     SetChecked(SettingBox::CBRandom, false);
     view_.SetPosition(SettingTrackBar::TrackBar1, 4);
     view_.SetPosition(SettingTrackBar::TrackBar2, 2);
@@ -128,8 +129,8 @@ void TFmSetting::Button1Click() {
         // When line 1 could not be read, writing the initial 0 back would cut the slideshow down to picture 0;
         // the pictures in the folder tell the true number.
         const std::int32_t last = lastPictureNoRead_ ? LastPictureNo : CountLastPictureNo(DataFolder, style_);
-        WriteQorInf(File("qor_inf"), last, EffectMaskLine(ticked),
-                    view_.Position(SettingTrackBar::TrackBar1) + 1, view_.Position(SettingTrackBar::TrackBar2) + 1);
+        WriteQorInf(File("qor_inf"), last, EffectMaskLine(ticked), view_.Position(SettingTrackBar::TrackBar1) + 1,
+                    view_.Position(SettingTrackBar::TrackBar2) + 1);
         SetMarker(File("qor_random"), view_.Checked(SettingBox::CBRandom));
     }
     view_.Close();
@@ -140,13 +141,11 @@ void TFmSetting::LblUrlClick() {
 }
 
 void TFmSetting::CBGrayClick() {
-    if (view_.Checked(SettingBox::CBGray) && view_.Checked(SettingBox::CBSepia))
-        SetChecked(SettingBox::CBSepia, false);
+    if (view_.Checked(SettingBox::CBGray) && view_.Checked(SettingBox::CBSepia)) SetChecked(SettingBox::CBSepia, false);
 }
 
 void TFmSetting::CBSepiaClick() {
-    if (view_.Checked(SettingBox::CBGray) && view_.Checked(SettingBox::CBSepia))
-        SetChecked(SettingBox::CBGray, false);
+    if (view_.Checked(SettingBox::CBGray) && view_.Checked(SettingBox::CBSepia)) SetChecked(SettingBox::CBGray, false);
 }
 
 void TFmSetting::SetChecked(SettingBox box, bool checked) {
@@ -166,7 +165,8 @@ bool TFmSetting::CallHandler(Application& app, void (TFmSetting::*handler)()) {
 
 std::int32_t CountLastPictureNo(const std::string& dataFolder, PathStyle style) {
     std::int32_t n = 0;
-    while (n < 1000000 && FileExists(JoinPath(dataFolder, "qor_" + std::to_string(n + 1), style))) ++n;
+    while (n < 1000000 && FileExists(JoinPath(dataFolder, "qor_" + std::to_string(n + 1), style)))
+        ++n;
     return n;
 }
 

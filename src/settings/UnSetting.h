@@ -37,7 +37,9 @@ enum class SettingBox : int {
 };
 constexpr int kSettingBoxCount = 20;
 // The box of effect n (1..16).
-constexpr SettingBox EffectBox(int effectNo) { return static_cast<SettingBox>(effectNo - 1); }
+constexpr SettingBox EffectBox(int effectNo) {
+    return static_cast<SettingBox>(effectNo - 1);
+}
 // The component name, e.g. "CBDai_shou".
 const char* SettingBoxName(SettingBox box);
 
@@ -47,7 +49,7 @@ enum class SettingTrackBar { TrackBar1, TrackBar2 };
 // What the dialog's logic needs of its window. Setting a box's state here must not report a click back:
 // the dialog itself runs the click handlers of the changes it makes (TFmSetting::SetChecked).
 class SettingView {
-public:
+  public:
     virtual ~SettingView() = default;
     virtual bool Checked(SettingBox box) const = 0;
     virtual void SetCheckedState(SettingBox box, bool checked) = 0;
@@ -73,7 +75,7 @@ inline constexpr const char* kAboutLabel3 = "写真とデータは、オーサ�
 inline constexpr const char* kAboutLabel10 = "最新情報は工房のホームページをご覧ください。";
 
 class TFmSetting {
-public:
+  public:
     TFmSetting(SettingView& view, Shell& shell, std::string programPath, PathStyle style);
 
     // Handlers; errors leave them as exceptions carrying the user's message (see CallHandler).
@@ -97,7 +99,7 @@ public:
     std::int32_t LastPictureNo = 0;
     std::string DataFolder;
 
-private:
+  private:
     std::string File(const char* name) const;
 
     SettingView& view_;

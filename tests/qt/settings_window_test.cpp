@@ -23,10 +23,12 @@
 namespace vis {
 namespace {
 
-QRect Geometry(int x, int y, int w, int h) { return QRect(x, y, w, h); }
+QRect Geometry(int x, int y, int w, int h) {
+    return QRect(x, y, w, h);
+}
 
 class SettingsWindowTest : public ::testing::Test {
-protected:
+  protected:
     SettingsWindowTest() {
         std::filesystem::create_directories(data);
         Write("qor_inf", "5\r\n1011111111111111\r\n7\r\n2\r\n");
@@ -99,9 +101,9 @@ TEST_F(SettingsWindowTest, WindowAndPagesAreLaidOutAsDesigned) {
         const char* text;
         int x, y;
     };
-    for (const Text& t : {Text{"Label4", "表示時間", 35, 12}, Text{"Label5", "短", 10, 18}, Text{"Label6", "長", 96, 18},
-                          Text{"Label7", "非表示時間", 27, 58}, Text{"Label8", "短", 10, 65},
-                          Text{"Label9", "長", 96, 65}}) {
+    for (const Text& t :
+         {Text{"Label4", "表示時間", 35, 12}, Text{"Label5", "短", 10, 18}, Text{"Label6", "長", 96, 18},
+          Text{"Label7", "非表示時間", 27, 58}, Text{"Label8", "短", 10, 65}, Text{"Label9", "長", 96, 65}}) {
         auto* l = Named<QLabel>(t.name);
         ASSERT_NE(l, nullptr) << t.name;
         EXPECT_EQ(l->text().toStdString(), t.text);
@@ -173,7 +175,8 @@ TEST_F(SettingsWindowTest, ShowingFillsTheControlsFromTheDataFolder) {
     Write("qor_random", "");
     SettingsWindow& w = Show();
     EXPECT_TRUE(app.errors.empty());
-    for (int n = 1; n <= 16; ++n) EXPECT_EQ(w.CheckBox(EffectBox(n))->isChecked(), n != 2) << n;
+    for (int n = 1; n <= 16; ++n)
+        EXPECT_EQ(w.CheckBox(EffectBox(n))->isChecked(), n != 2) << n;
     EXPECT_EQ(w.TrackBar(SettingTrackBar::TrackBar1)->value(), 6);
     EXPECT_EQ(w.TrackBar(SettingTrackBar::TrackBar2)->value(), 1);
     EXPECT_TRUE(w.CheckBox(SettingBox::CBRandom)->isChecked());
@@ -262,7 +265,8 @@ TEST(XdgShell, HandsTheAddressToTheOpener) {
     std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
     XdgShell shell(opener);
     EXPECT_EQ(shell.Open("http://www.example.org/x", "", dir.Path(), kSwShow), 42);
-    for (int i = 0; i < 200 && !FileExists(record); ++i) QTest::qWait(10);
+    for (int i = 0; i < 200 && !FileExists(record); ++i)
+        QTest::qWait(10);
     EXPECT_EQ(test::ReadBytes(record), "http://www.example.org/x|" + dir.Path());
 
     XdgShell missing(dir.File("no-such-opener"));

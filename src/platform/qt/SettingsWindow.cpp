@@ -31,8 +31,22 @@ constexpr int kClientWidth = 306, kClientHeight = 189;
 
 // Where the sixteen effect boxes lie over the preview, in effect-number order.
 constexpr std::array<std::pair<int, int>, 16> kEffectBoxPlaces = {{
-    {1, 10}, {1, 40}, {1, 70}, {1, 100}, {59, 10}, {59, 40}, {59, 70}, {59, 100},
-    {118, 10}, {118, 40}, {118, 70}, {118, 100}, {176, 10}, {176, 40}, {176, 70}, {176, 100},
+    {1, 10},
+    {1, 40},
+    {1, 70},
+    {1, 100},
+    {59, 10},
+    {59, 40},
+    {59, 70},
+    {59, 100},
+    {118, 10},
+    {118, 40},
+    {118, 70},
+    {118, 100},
+    {176, 10},
+    {176, 40},
+    {176, 70},
+    {176, 100},
 }};
 
 QFont WindowFont(const char* family, int pixels, bool bold = false) {
@@ -42,8 +56,12 @@ QFont WindowFont(const char* family, int pixels, bool bold = false) {
     return f;
 }
 
-QFont Century(int pixels, bool bold = false) { return WindowFont("Century", pixels, bold); }
-QFont PGothic(int pixels, bool bold = false) { return WindowFont("ＭＳ Ｐゴシック", pixels, bold); }
+QFont Century(int pixels, bool bold = false) {
+    return WindowFont("Century", pixels, bold);
+}
+QFont PGothic(int pixels, bool bold = false) {
+    return WindowFont("ＭＳ Ｐゴシック", pixels, bold);
+}
 
 QLabel* PlacedLabel(QWidget* parent, const char* name, const char* text, int x, int y) {
     auto* l = new QLabel(QString::fromUtf8(text), parent);
@@ -67,11 +85,11 @@ QFrame* PagePanel(QWidget* page, const char* name) {
 
 // A label that reports a left click released over it, as the address label needs.
 class ClickLabel : public QLabel {
-public:
+  public:
     using QLabel::QLabel;
     std::function<void()> onClick;
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* e) override {
         if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && onClick) onClick();
         QLabel::mouseReleaseEvent(e);
@@ -229,23 +247,37 @@ void SettingsWindow::CenterOnScreen() {
     move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
 }
 
-bool SettingsWindow::Checked(SettingBox box) const { return CheckBox(box)->isChecked(); }
+bool SettingsWindow::Checked(SettingBox box) const {
+    return CheckBox(box)->isChecked();
+}
 
-void SettingsWindow::SetCheckedState(SettingBox box, bool checked) { CheckBox(box)->setChecked(checked); }
+void SettingsWindow::SetCheckedState(SettingBox box, bool checked) {
+    CheckBox(box)->setChecked(checked);
+}
 
-bool SettingsWindow::Enabled(SettingBox box) const { return CheckBox(box)->isEnabled(); }
+bool SettingsWindow::Enabled(SettingBox box) const {
+    return CheckBox(box)->isEnabled();
+}
 
-void SettingsWindow::SetEnabled(SettingBox box, bool enabled) { CheckBox(box)->setEnabled(enabled); }
+void SettingsWindow::SetEnabled(SettingBox box, bool enabled) {
+    CheckBox(box)->setEnabled(enabled);
+}
 
-int SettingsWindow::Position(SettingTrackBar bar) const { return TrackBar(bar)->value(); }
+int SettingsWindow::Position(SettingTrackBar bar) const {
+    return TrackBar(bar)->value();
+}
 
-void SettingsWindow::SetPosition(SettingTrackBar bar, int position) { TrackBar(bar)->setValue(position); }
+void SettingsWindow::SetPosition(SettingTrackBar bar, int position) {
+    TrackBar(bar)->setValue(position);
+}
 
 void SettingsWindow::SetPageVisible(SettingPage page, bool visible) {
     pageControl_->setTabVisible(pageControl_->indexOf(Page(page)), visible);
 }
 
-void SettingsWindow::SetCurrentPage(SettingPage page) { pageControl_->setCurrentWidget(Page(page)); }
+void SettingsWindow::SetCurrentPage(SettingPage page) {
+    pageControl_->setCurrentWidget(Page(page));
+}
 
 void SettingsWindow::ShowPreview(const Bitmap& picture, Color transparentColor) {
     const QImage view(picture.Bits(), picture.Width(), picture.Height(), static_cast<qsizetype>(picture.Stride()),
@@ -261,9 +293,13 @@ void SettingsWindow::ShowPreview(const Bitmap& picture, Color transparentColor) 
     imgEffect1_->setPixmap(QPixmap::fromImage(image));
 }
 
-std::string SettingsWindow::LblUrlText() const { return lblUrl_->text().toStdString(); }
+std::string SettingsWindow::LblUrlText() const {
+    return lblUrl_->text().toStdString();
+}
 
-void SettingsWindow::Close() { close(); }
+void SettingsWindow::Close() {
+    close();
+}
 
 void SettingsWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);

@@ -21,7 +21,7 @@ class Shell;
 
 class SettingsWindow : public QWidget, public SettingView {
     Q_OBJECT
-public:
+  public:
     // Builds the controls and runs FormCreate (its errors go to app's error box); FormShow runs when the
     // window is first shown.
     SettingsWindow(const std::string& programPath, Application& app, Shell& shell, QWidget* parent = nullptr);
@@ -51,14 +51,14 @@ public:
     std::string LblUrlText() const override;
     void Close() override;
 
-signals:
+  signals:
     void closed();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void BuildEffectsPage(QWidget* page);
     void BuildTimesPage(QWidget* page);
     void BuildAboutPage(QWidget* page);

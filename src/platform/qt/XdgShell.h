@@ -7,7 +7,7 @@
 namespace vis {
 
 class XdgShell : public Shell {
-public:
+  public:
     // opener: the program that opens things; tests put a recorder in its place.
     explicit XdgShell(std::string opener = "xdg-open") : opener_(std::move(opener)) {}
     // Starts the opener detached with the file or address as its one argument, in folder when one is given.
@@ -16,7 +16,7 @@ public:
     std::intptr_t Open(const std::string& file, const std::string& parameters, const std::string& folder,
                        int showCommand) override;
 
-private:
+  private:
     std::string opener_;
 };
 
