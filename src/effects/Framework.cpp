@@ -1,5 +1,6 @@
 #include "effects/Effects.h"
 
+#include "effects/Compose.h"
 #include "saver/Unqv.h"
 
 #include <array>
@@ -25,8 +26,7 @@ void SizeToFrame(Bitmap& b, const Bitmap& frame) {
 }
 
 void ComposeAndPresent(TFmqv& fm, const Bitmap& frame, const Bitmap& mask) {
-    fm.Composite.DrawOpaque(0, 0, frame);
-    fm.Composite.DrawTransparent(0, 0, mask);
+    ComposeMasked(fm.Composite, frame, mask);
     fm.Composite.Force24Bit();
     fm.Present(fm.Composite);
 }
