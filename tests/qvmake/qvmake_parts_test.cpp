@@ -22,12 +22,16 @@ namespace {
 std::string U16(std::uint32_t v, bool be) {
     return be ? std::string{char(v >> 8), char(v)} : std::string{char(v), char(v >> 8)};
 }
-std::string U32(std::uint32_t v, bool be) { return be ? U16(v >> 16, be) + U16(v, be) : U16(v, be) + U16(v >> 16, be); }
+std::string U32(std::uint32_t v, bool be) {
+    return be ? U16(v >> 16, be) + U16(v, be) : U16(v, be) + U16(v >> 16, be);
+}
 
 // An APP1 segment with an IFD0 of the given entries (tag, type, value).
 std::string ExifSegment(bool be, std::vector<std::array<std::uint32_t, 3>> entries) {
-    std::string tiff = (be ? "MM" : "II") + U16(42, be) + U32(8, be) + U16(static_cast<std::uint32_t>(entries.size()), be);
-    for (const auto& [tag, type, value] : entries) tiff += U16(tag, be) + U16(type, be) + U32(1, be) + U16(value, be) + U16(0, be);
+    std::string tiff =
+        (be ? "MM" : "II") + U16(42, be) + U32(8, be) + U16(static_cast<std::uint32_t>(entries.size()), be);
+    for (const auto& [tag, type, value] : entries)
+        tiff += U16(tag, be) + U16(type, be) + U32(1, be) + U16(value, be) + U16(0, be);
     tiff += U32(0, be);
     const std::string body = std::string("Exif\0\0", 6) + tiff;
     return std::string("\xFF\xE1") + U16(static_cast<std::uint32_t>(body.size() + 2), true) + body;
@@ -113,28 +117,36 @@ TEST(Transform, ScaleDownAveragesAreas) {
     // One-pixel checkerboard halved: every target pixel covers two black and two white pixels.
     Bitmap checker(8, 8);
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) checker.SetPixel(x, y, (x + y) % 2 ? clWhite : clBlack);
+        for (int x = 0; x < 8; ++x)
+            checker.SetPixel(x, y, (x + y) % 2 ? clWhite : clBlack);
     const Bitmap half = ScaleDown(checker, {4, 4});
     ASSERT_EQ(half.Width(), 4);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(half.Pixel(x, y), 0x808080u);
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(half.Pixel(x, y), 0x808080u);
     // Three pixels onto two: each target pixel is one source pixel and half of the middle one.
     Bitmap three(3, 1);
     three.SetPixel(0, 0, 0x000000);
     three.SetPixel(1, 0, 0xFFFFFF);
     three.SetPixel(2, 0, 0x0000F0);
     const Bitmap two = ScaleDown(three, {2, 1});
-    EXPECT_EQ(two.Pixel(0, 0), 0x555555u);         // 255 * 0.5 / 1.5 = 85
-    EXPECT_EQ(two.Pixel(1, 0), 0x5555F5u);         // blue (255 * 0.5 + 240) / 1.5 = 245
-    EXPECT_EQ(ScaleDown(three, {3, 1}), three);    // same size: unchanged
+    EXPECT_EQ(two.Pixel(0, 0), 0x555555u);      // 255 * 0.5 / 1.5 = 85
+    EXPECT_EQ(two.Pixel(1, 0), 0x5555F5u);      // blue (255 * 0.5 + 240) / 1.5 = 245
+    EXPECT_EQ(ScaleDown(three, {3, 1}), three); // same size: unchanged
 }
 
 TEST(Smf, VariableLengthQuantities) {
-    const std::map<std::uint32_t, std::string> cases{
-        {0, std::string(1, '\0')},        {0x40, "\x40"},         {0x7F, "\x7F"},
-        {0x80, std::string("\x81\x00", 2)}, {0x2000, std::string("\xC0\x00", 2)}, {0x3FFF, "\xFF\x7F"},
-        {0x4000, std::string("\x81\x80\x00", 3)}, {0x0FFFFFFF, "\xFF\xFF\xFF\x7F"}, {0xFFFFFFFF, "\xFF\xFF\xFF\x7F"}};
-    for (const auto& [value, bytes] : cases) EXPECT_EQ(Vlq(value), bytes) << value;
+    const std::map<std::uint32_t, std::string> cases{{0, std::string(1, '\0')},
+                                                     {0x40, "\x40"},
+                                                     {0x7F, "\x7F"},
+                                                     {0x80, std::string("\x81\x00", 2)},
+                                                     {0x2000, std::string("\xC0\x00", 2)},
+                                                     {0x3FFF, "\xFF\x7F"},
+                                                     {0x4000, std::string("\x81\x80\x00", 3)},
+                                                     {0x0FFFFFFF, "\xFF\xFF\xFF\x7F"},
+                                                     {0xFFFFFFFF, "\xFF\xFF\xFF\x7F"}};
+    for (const auto& [value, bytes] : cases)
+        EXPECT_EQ(Vlq(value), bytes) << value;
 }
 
 TEST(Smf, SmallFileExactBytes) {
@@ -143,10 +155,13 @@ TEST(Smf, SmallFileExactBytes) {
     t.NoteOn(480, 0, 64, 90); // at the same tick the note off comes first
     t.NoteOff(960, 0, 64);
     const std::string file = SmfFile(480, {t});
-    const std::string expected = std::string("MThd\0\0\0\6\0\0\0\1\x01\xE0", 14) +
-                                 std::string("MTrk\0\0\0\x16", 8) +
-                                 std::string("\x00\x90\x3C\x64" "\x83\x60\x80\x3C\x40" "\x00\x90\x40\x5A"
-                                             "\x83\x60\x80\x40\x40" "\x00\xFF\x2F\x00", 22);
+    const std::string expected = std::string("MThd\0\0\0\6\0\0\0\1\x01\xE0", 14) + std::string("MTrk\0\0\0\x16", 8) +
+                                 std::string("\x00\x90\x3C\x64"
+                                             "\x83\x60\x80\x3C\x40"
+                                             "\x00\x90\x40\x5A"
+                                             "\x83\x60\x80\x40\x40"
+                                             "\x00\xFF\x2F\x00",
+                                             22);
     EXPECT_EQ(file, expected);
 }
 
@@ -161,7 +176,8 @@ ParsedTrack Parse(const std::string& f) {
     ParsedTrack out;
     EXPECT_EQ(f.substr(0, 14), std::string("MThd\0\0\0\6\0\0\0\1\x01\xE0", 14));
     EXPECT_EQ(f.substr(14, 4), "MTrk");
-    const std::size_t len = (std::uint8_t(f[18]) << 24) | (std::uint8_t(f[19]) << 16) | (std::uint8_t(f[20]) << 8) | std::uint8_t(f[21]);
+    const std::size_t len =
+        (std::uint8_t(f[18]) << 24) | (std::uint8_t(f[19]) << 16) | (std::uint8_t(f[20]) << 8) | std::uint8_t(f[21]);
     EXPECT_EQ(len, f.size() - 22);
     std::size_t p = 22;
     std::uint32_t tick = 0;
@@ -206,7 +222,8 @@ TEST(Smf, DemoMusicIsAnEightSecondLoopWithEveryNoteEnded) {
         sounding[{int(status & 0x0F), int(key)}] += (status & 0xF0) == 0x90 ? 1 : -1;
         EXPECT_GE((sounding[{int(status & 0x0F), int(key)}]), 0) << "off before on at " << tick;
     }
-    for (const auto& [note, n] : sounding) EXPECT_EQ(n, 0) << "channel " << note.first << " key " << note.second;
+    for (const auto& [note, n] : sounding)
+        EXPECT_EQ(n, 0) << "channel " << note.first << " key " << note.second;
     EXPECT_GT(t.notes.size(), 100u);
 }
 
@@ -215,7 +232,8 @@ TEST(EffectPreview, BmpFileOf287By120At24Bits) {
     ASSERT_EQ(bmp.size(), 54u + 120u * 864u);
     auto le = [&](std::size_t at, int n) {
         std::uint32_t v = 0;
-        for (int i = n - 1; i >= 0; --i) v = v << 8 | std::uint8_t(bmp[at + i]);
+        for (int i = n - 1; i >= 0; --i)
+            v = v << 8 | std::uint8_t(bmp[at + i]);
         return v;
     };
     EXPECT_EQ(bmp.substr(0, 2), "BM");
@@ -244,7 +262,8 @@ TEST(EffectPreview, EveryBoxHasItsNameBesideItAndNothingUnderIt) {
         SCOPED_TRACE(std::string(box.name));
         EXPECT_EQ(box.left, lefts[i / 4]);
         EXPECT_EQ(box.top, tops[i % 4]);
-        for (char c : box.name) EXPECT_TRUE(HasGlyph(c)) << c;
+        for (char c : box.name)
+            EXPECT_TRUE(HasGlyph(c)) << c;
         const Rect r = EffectLabelRect(box);
         // The label lies in the picture, right of its box and left of the next column's boxes.
         EXPECT_GE(r.left, box.left + kEffectBoxSize - kPreviewLeft);
@@ -253,7 +272,8 @@ TEST(EffectPreview, EveryBoxHasItsNameBesideItAndNothingUnderIt) {
         EXPECT_LE(r.bottom, box.top - kPreviewTop + kEffectBoxSize);
         int ink = 0;
         for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x) ink += b.Pixel(x, y) == kPreviewInk;
+            for (int x = r.left; x < r.right; ++x)
+                ink += b.Pixel(x, y) == kPreviewInk;
         EXPECT_GT(ink, 10 * static_cast<int>(box.name.size()));
         // Under the box the picture is background only, so the box hides nothing.
         for (int y = 0; y < kEffectBoxSize; ++y)
@@ -263,9 +283,10 @@ TEST(EffectPreview, EveryBoxHasItsNameBesideItAndNothingUnderIt) {
 }
 
 TEST(CommandLine, OptionsAndPictures) {
-    const Command c = ParseCommandLine({"out", "Sunset", "a.jpg", "--title", "b.png", "--random", "--randompos",
-                                        "--sepia", "--lock", "--music", "m.mid", "--show=7", "--pause", "2",
-                                        "--effects", "Normal,tokei,16", "--fit", "1920x1080", "--force", "c.jpg"});
+    const Command c =
+        ParseCommandLine({"out",       "Sunset",          "a.jpg",   "--title",   "b.png",    "--random", "--randompos",
+                          "--sepia",   "--lock",          "--music", "m.mid",     "--show=7", "--pause",  "2",
+                          "--effects", "Normal,tokei,16", "--fit",   "1920x1080", "--force",  "c.jpg"});
     EXPECT_EQ(c.kind, Command::Kind::Make);
     EXPECT_EQ(c.spec.dest, "out");
     EXPECT_EQ(c.spec.name, "Sunset");
@@ -326,7 +347,8 @@ TEST(Demo, PicturesCoverTheSizesTheShowMustHandle) {
         std::uint64_t sum[3] = {};
         for (int y = 0; y < p.pixels.Height(); y += 7)
             for (int x = 0; x < p.pixels.Width(); x += 7)
-                for (int c = 0; c < 3; ++c) sum[c] += (p.pixels.Pixel(x, y) >> (8 * c)) & 0xFF;
+                for (int c = 0; c < 3; ++c)
+                    sum[c] += (p.pixels.Pixel(x, y) >> (8 * c)) & 0xFF;
         means.push_back(static_cast<Color>(sum[0] + 7 * sum[1] + 31 * sum[2]));
     }
     std::sort(means.begin(), means.end());

@@ -7,8 +7,8 @@
 #include "gfx/Jpeg.h"
 #include "gfx/JpegEncode.h"
 #include "platform/headless/Headless.h"
-#include "qv/QorInf.h"
 #include "qv/Files.h"
+#include "qv/QorInf.h"
 #include "qv/Startup.h"
 #include "saver/Unqv.h"
 #include "settings/UnSetting.h"
@@ -95,7 +95,8 @@ Bitmap Decode(const std::string& path) {
 std::set<std::string> Listing(const std::string& folder) {
     std::set<std::string> names;
     std::error_code ec;
-    for (const auto& e : fs::directory_iterator(folder, ec)) names.insert(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(folder, ec))
+        names.insert(e.path().filename().string());
     return names;
 }
 
@@ -109,7 +110,7 @@ std::string ErrorOf(const SaverSpec& spec) {
 }
 
 class QvMake : public ::testing::Test {
-protected:
+  protected:
     std::string Input(const std::string& name, const std::string& bytes) {
         const std::string path = dir_.File(name);
         test::WriteBytes(path, bytes);
@@ -119,7 +120,8 @@ protected:
         SaverSpec s;
         s.dest = dir_.File("out");
         s.name = "Sunset";
-        for (auto& p : pictures) s.pictures.push_back({p, std::nullopt});
+        for (auto& p : pictures)
+            s.pictures.push_back({p, std::nullopt});
         return s;
     }
     std::string Folder() const { return dir_.File("out/velloran/Sunset"); }
@@ -144,15 +146,16 @@ TEST_F(QvMake, FolderHasExactlyTheFilesAskedForAndPassesStartUp) {
     const SaverReport r = MakeSaver(s);
     EXPECT_EQ(r.dataFolder, Folder());
     EXPECT_EQ(Listing(Folder()), (std::set<std::string>{"qor_0", "qor_1", "qor_2", "qor_3", "qor_inf", "qor_title",
-                                                       "qor_random", "qor_randompos", "qor_gray", "qor_lock",
-                                                       "qor_bgm", "qor_bgm.mid", "qor_effect1"}));
+                                                        "qor_random", "qor_randompos", "qor_gray", "qor_lock",
+                                                        "qor_bgm", "qor_bgm.mid", "qor_effect1"}));
     EXPECT_EQ(test::ReadBytes(Folder() + "/qor_inf"), "3\r\n1010101010101011\r\n7\r\n2\r\n");
     EXPECT_EQ(test::ReadBytes(Folder() + "/qor_inf"), QorInfText(3, "1010101010101011", 7, 2));
     for (const char* marker : {"qor_title", "qor_random", "qor_randompos", "qor_gray", "qor_lock", "qor_bgm"})
         EXPECT_EQ(test::ReadBytes(Folder() + "/" + marker), "") << marker;
     EXPECT_EQ(test::ReadBytes(Folder() + "/qor_bgm.mid"), DemoMusic());
     EXPECT_EQ(Listing(dir_.File("out/velloran")), std::set<std::string>{"Sunset"}) << "no temporary leftovers";
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(test::ReadBytes(Folder() + "/qor_" + std::to_string(i)).substr(0, 2), "\xFF\xD8");
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(test::ReadBytes(Folder() + "/qor_" + std::to_string(i)).substr(0, 2), "\xFF\xD8");
 
     for (const char* arg : {"/s", "/c"}) {
         const StartDecision d = Decide(arg);
@@ -171,8 +174,15 @@ TEST_F(QvMake, SaverLoadsThePicturesAsMade) {
     VirtualClock clock;
     RecordingSystemSettings system;
     ScriptedMediaDevice media;
-    TFmqv fm(SaverPlatform{.app = app, .window = window, .clock = clock, .system = system, .media = media,
-                           .programPath = Program(), .style = PathStyle::Posix, .seed = 1, .dataFolder = std::nullopt,
+    TFmqv fm(SaverPlatform{.app = app,
+                           .window = window,
+                           .clock = clock,
+                           .system = system,
+                           .media = media,
+                           .programPath = Program(),
+                           .style = PathStyle::Posix,
+                           .seed = 1,
+                           .dataFolder = std::nullopt,
                            .leaveDataFolderAlone = false});
     fm.FormCreate();
     ASSERT_TRUE(app.errors.empty()) << app.errors[0];
@@ -189,7 +199,7 @@ TEST_F(QvMake, SaverLoadsThePicturesAsMade) {
 }
 
 class PreviewView : public SettingView {
-public:
+  public:
     bool Checked(SettingBox b) const override { return checked[static_cast<std::size_t>(b)]; }
     void SetCheckedState(SettingBox b, bool on) override { checked[static_cast<std::size_t>(b)] = on; }
     bool Enabled(SettingBox b) const override { return enabled[static_cast<std::size_t>(b)]; }
@@ -247,7 +257,8 @@ TEST_F(QvMake, ExifTurnedJpegComesOutUpright) {
     const Bitmap upright = Quadrants(32, 48);
     Bitmap stored(48, 32);
     for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 48; ++x) stored.SetPixel(x, y, upright.Pixel(31 - y, x));
+        for (int x = 0; x < 48; ++x)
+            stored.SetPixel(x, y, upright.Pixel(31 - y, x));
     SaverSpec s = Spec({Input("side.jpg", WithOrientation(Jpeg(stored), 6)), Input("plain.jpg", Jpeg(upright))});
     const SaverReport r = MakeSaver(s);
     EXPECT_EQ(r.pictures[0].orientation, 6);
@@ -315,10 +326,12 @@ TEST_F(QvMake, BadInputsAreNamed) {
     const std::string good = Input("good.jpg", Jpeg(Quadrants(16, 16)));
     const std::string cut = Jpeg(Quadrants(64, 64));
     const std::string truncated = Input("cut.jpg", cut.substr(0, cut.size() - 200));
-    EXPECT_EQ(ErrorOf(Spec({good, dir_.File("missing.jpg")})), "cannot read " + dir_.File("missing.jpg") + ": no such file");
+    EXPECT_EQ(ErrorOf(Spec({good, dir_.File("missing.jpg")})),
+              "cannot read " + dir_.File("missing.jpg") + ": no such file");
     EXPECT_EQ(ErrorOf(Spec({good, dir_.Path()})), "cannot read " + dir_.Path() + ": it is a folder");
     EXPECT_NE(ErrorOf(Spec({good, truncated})).find(truncated + ": damaged JPEG data"), std::string::npos);
-    EXPECT_NE(ErrorOf(Spec({good, Input("bad.png", "\x89PNG\r\n\x1a\n garbage")})).find("damaged PNG data"), std::string::npos);
+    EXPECT_NE(ErrorOf(Spec({good, Input("bad.png", "\x89PNG\r\n\x1a\n garbage")})).find("damaged PNG data"),
+              std::string::npos);
     SaverSpec music = Spec({good, good});
     music.musicPath = Input("song.mid", "RIFF....WAVE");
     EXPECT_NE(ErrorOf(music).find("not a Standard MIDI File"), std::string::npos);

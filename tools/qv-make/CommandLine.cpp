@@ -4,6 +4,7 @@
 #include "MakeError.h"
 #include "qv/Files.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <filesystem>
@@ -17,7 +18,8 @@ std::int32_t ParseInt(const std::string& text, const std::string& option) {
     std::int32_t v = 0;
     const char* end = text.data() + text.size();
     auto [p, ec] = std::from_chars(text.data(), end, v);
-    if (text.empty() || ec != std::errc() || p != end) throw MakeError(option + " needs a whole number, not '" + text + "'");
+    if (text.empty() || ec != std::errc() || p != end)
+        throw MakeError(option + " needs a whole number, not '" + text + "'");
     return v;
 }
 
@@ -30,7 +32,8 @@ Size ParseSize(const std::string& text) {
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
     return true;
 }
 
@@ -46,7 +49,8 @@ std::string ParseEffectMask(const std::string& text) {
         const std::string item = text.substr(start, comma - start);
         int found = -1;
         for (std::size_t i = 0; i < kEffectBoxes.size(); ++i)
-            if (SameIgnoringCase(item, kEffectBoxes[i].name) || item == std::to_string(i + 1)) found = static_cast<int>(i);
+            if (SameIgnoringCase(item, kEffectBoxes[i].name) || item == std::to_string(i + 1))
+                found = static_cast<int>(i);
         if (found < 0)
             throw MakeError("--effects: '" + item +
                             "' is no effect; give sixteen 0/1 characters or names such as Normal,FadeInOut,Tokei or "
@@ -107,33 +111,39 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) throw MakeError(arg + " needs a value");
             return args[++i];
         };
-        auto flag = [&](bool& target) {
-            if (inlineValue) throw MakeError(arg + " takes no value");
-            target = true;
-        };
         SaverSpec& s = cmd.spec;
-        if (arg == "--") optionsEnded = true;
-        else if (arg == "--help") return Command{Command::Kind::Help, {}, false};
-        else if (arg == "--demo") flag(demo);
-        else if (arg == "--title") flag(s.title);
-        else if (arg == "--random") flag(s.random);
-        else if (arg == "--randompos") flag(s.randomPosition);
-        else if (arg == "--gray" || arg == "--grey") flag(s.gray);
-        else if (arg == "--sepia") flag(s.sepia);
-        else if (arg == "--lock") flag(s.lock);
-        else if (arg == "--force") flag(s.force);
-        else if (arg == "--quiet") flag(cmd.quiet);
-        else if (arg == "--music") s.musicPath = value();
-        else if (arg == "--show") s.showSeconds = ParseInt(value(), arg);
-        else if (arg == "--pause") s.pauseSeconds = ParseInt(value(), arg);
-        else if (arg == "--effects") s.effectMask = ParseEffectMask(value());
-        else if (arg == "--fit") s.pictureSettings.fit = ParseSize(value());
-        else if (arg == "--quality") {
+        const std::pair<const char*, bool*> flags[] = {
+            {"--demo", &demo},     {"--title", &s.title},  {"--random", &s.random}, {"--randompos", &s.randomPosition},
+            {"--gray", &s.gray},   {"--grey", &s.gray},    {"--sepia", &s.sepia},   {"--lock", &s.lock},
+            {"--force", &s.force}, {"--quiet", &cmd.quiet}};
+        const auto isFlag =
+            std::find_if(std::begin(flags), std::end(flags), [&](const auto& f) { return arg == f.first; });
+        if (isFlag != std::end(flags)) {
+            if (inlineValue) throw MakeError(arg + " takes no value");
+            *isFlag->second = true;
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help") {
+            return Command{Command::Kind::Help, {}, false};
+        } else if (arg == "--music") {
+            s.musicPath = value();
+        } else if (arg == "--show") {
+            s.showSeconds = ParseInt(value(), arg);
+        } else if (arg == "--pause") {
+            s.pauseSeconds = ParseInt(value(), arg);
+        } else if (arg == "--effects") {
+            s.effectMask = ParseEffectMask(value());
+        } else if (arg == "--fit") {
+            s.pictureSettings.fit = ParseSize(value());
+        } else if (arg == "--quality") {
             s.pictureSettings.quality = ParseInt(value(), arg);
             if (s.pictureSettings.quality < 1 || s.pictureSettings.quality > 100)
                 throw MakeError("--quality must be 1 to 100");
-        } else if (arg == "--program") s.program = value();
-        else throw MakeError("unknown option " + arg + " (see qv-make --help)");
+        } else if (arg == "--program") {
+            s.program = value();
+        } else {
+            throw MakeError("unknown option " + arg + " (see qv-make --help)");
+        }
     }
     if (demo) {
         if (positional.size() != 1) throw MakeError("--demo needs exactly one destination folder");
@@ -145,7 +155,8 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
     if (positional.size() < 2) throw MakeError("missing the saver NAME and its pictures (see qv-make --help)");
     cmd.spec.dest = positional[0];
     cmd.spec.name = positional[1];
-    for (std::size_t i = 2; i < positional.size(); ++i) cmd.spec.pictures.push_back({positional[i], std::nullopt});
+    for (std::size_t i = 2; i < positional.size(); ++i)
+        cmd.spec.pictures.push_back({positional[i], std::nullopt});
     CheckSpec(cmd.spec);
     return cmd;
 }

@@ -8,6 +8,8 @@
 
 namespace vis::make {
 
+constexpr const char* kDemoName = "Demo";
+
 struct DemoPicture {
     std::string caption; // what the picture shows, for the summary
     Bitmap pixels;

@@ -23,12 +23,23 @@ Color Hsv(double h, double s, double v) {
     const double p = v * (1 - s), q = v * (1 - s * f), t = v * (1 - s * (1 - f));
     double r = v, g = t, b = p;
     switch (sector) {
-    case 1: r = q, g = v, b = p; break;
-    case 2: r = p, g = v, b = t; break;
-    case 3: r = p, g = q, b = v; break;
-    case 4: r = t, g = p, b = v; break;
-    case 5: r = v, g = p, b = q; break;
-    default: break;
+    case 1:
+        r = q, g = v, b = p;
+        break;
+    case 2:
+        r = p, g = v, b = t;
+        break;
+    case 3:
+        r = p, g = q, b = v;
+        break;
+    case 4:
+        r = t, g = p, b = v;
+        break;
+    case 5:
+        r = v, g = p, b = q;
+        break;
+    default:
+        break;
     }
     auto c = [](double x) { return static_cast<Color>(std::clamp(std::lround(x * 255), 0L, 255L)); };
     return c(r) << 16 | c(g) << 8 | c(b);
@@ -44,12 +55,15 @@ Color Mix(Color a, Color b, double t) {
 
 void Paint(Bitmap& b, const std::function<Color(std::int32_t, std::int32_t)>& colorAt) {
     for (std::int32_t y = 0; y < b.Height(); ++y)
-        for (std::int32_t x = 0; x < b.Width(); ++x) b.SetPixel(x, y, colorAt(x, y));
+        for (std::int32_t x = 0; x < b.Width(); ++x)
+            b.SetPixel(x, y, colorAt(x, y));
 }
 
 void Disc(Bitmap& b, double cx, double cy, double r, Color c, double opacity = 1.0) {
-    const auto y0 = static_cast<std::int32_t>(std::max(0.0, cy - r)), y1 = static_cast<std::int32_t>(std::min<double>(b.Height() - 1, cy + r));
-    const auto x0 = static_cast<std::int32_t>(std::max(0.0, cx - r)), x1 = static_cast<std::int32_t>(std::min<double>(b.Width() - 1, cx + r));
+    const auto y0 = static_cast<std::int32_t>(std::max(0.0, cy - r)),
+               y1 = static_cast<std::int32_t>(std::min<double>(b.Height() - 1, cy + r));
+    const auto x0 = static_cast<std::int32_t>(std::max(0.0, cx - r)),
+               x1 = static_cast<std::int32_t>(std::min<double>(b.Width() - 1, cx + r));
     for (std::int32_t y = y0; y <= y1; ++y)
         for (std::int32_t x = x0; x <= x1; ++x) {
             const double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
@@ -60,7 +74,8 @@ void Disc(Bitmap& b, double cx, double cy, double r, Color c, double opacity = 1
 }
 
 // Text in white with a dark outline, so it reads on any colour; centred on (cx, cy) at the given scale.
-void Label(Bitmap& b, std::string_view text, std::int32_t cx, std::int32_t cy, std::int32_t scale, Color ink = clWhite) {
+void Label(Bitmap& b, std::string_view text, std::int32_t cx, std::int32_t cy, std::int32_t scale,
+           Color ink = clWhite) {
     const std::int32_t w = TextWidth(text, scale), h = kFontCapHeight * scale;
     const std::int32_t x = cx - w / 2, y = cy - h / 2;
     const std::int32_t o = std::max(1, scale / 3);
@@ -93,8 +108,10 @@ Bitmap Opening() {
 
 Bitmap Title() {
     Bitmap b(1024, 640);
-    Paint(b, [&](std::int32_t x, std::int32_t y) { return Hsv(0.55 + 0.25 * x / 1024.0, 0.65, 0.95 - 0.3 * y / 640.0); });
-    for (int i = 0; i < 5; ++i) Disc(b, 160 + i * 176, 120, 40, Hsv(i / 5.0, 0.7, 1.0), 0.85);
+    Paint(b,
+          [&](std::int32_t x, std::int32_t y) { return Hsv(0.55 + 0.25 * x / 1024.0, 0.65, 0.95 - 0.3 * y / 640.0); });
+    for (int i = 0; i < 5; ++i)
+        Disc(b, 160 + i * 176, 120, 40, Hsv(i / 5.0, 0.7, 1.0), 0.85);
     Label(b, "Demo", 512, 330, 22);
     Label(b, "title picture: shown once", 512, 470, 4);
     DrawNumber(b, "1", 1024 - 50, 640 - 60, 80, clWhite, kShadow);
@@ -148,7 +165,8 @@ Bitmap Plasma(std::int32_t w, std::int32_t h) {
     Bitmap b(w, h);
     Paint(b, [&](std::int32_t x, std::int32_t y) {
         const double u = x / 160.0, v = y / 160.0;
-        const double p = std::sin(u) + std::sin(v * 1.3) + std::sin((u + v) * 0.7) + std::sin(std::hypot(u - 4, v - 2.5) * 1.5);
+        const double p =
+            std::sin(u) + std::sin(v * 1.3) + std::sin((u + v) * 0.7) + std::sin(std::hypot(u - 4, v - 2.5) * 1.5);
         return Hsv(p / 8.0 + 0.5, 0.8, 0.95);
     });
     return b;
@@ -199,10 +217,14 @@ std::vector<DemoPicture> DemoPictures() {
         std::int32_t w, h;
     };
     const Show shows[] = {
-        {"rings, larger than Full HD", Rings, 2400, 1350}, {"stripes, small", Stripes, 320, 240},
-        {"sunset, portrait", Sunset, 720, 1080},            {"checkerboard", Checker, 1024, 768},
-        {"plasma", Plasma, 1280, 800},                      {"colour wheel", Wheel, 800, 800},
-        {"bubbles", Bubbles, 1600, 900},                    {"bands, portrait", Bands, 640, 960},
+        {"rings, larger than Full HD", Rings, 2400, 1350},
+        {"stripes, small", Stripes, 320, 240},
+        {"sunset, portrait", Sunset, 720, 1080},
+        {"checkerboard", Checker, 1024, 768},
+        {"plasma", Plasma, 1280, 800},
+        {"colour wheel", Wheel, 800, 800},
+        {"bubbles", Bubbles, 1600, 900},
+        {"bands, portrait", Bands, 640, 960},
     };
     for (const Show& s : shows) {
         DemoPicture p{s.caption, s.make(s.w, s.h)};
@@ -215,8 +237,9 @@ std::vector<DemoPicture> DemoPictures() {
 SaverSpec DemoSpec(const std::string& dest, const std::string& program, bool force) {
     SaverSpec spec;
     spec.dest = dest;
-    spec.name = "Demo";
-    for (DemoPicture& p : DemoPictures()) spec.pictures.push_back({"", std::move(p.pixels)});
+    spec.name = kDemoName;
+    for (DemoPicture& p : DemoPictures())
+        spec.pictures.push_back({"", std::move(p.pixels)});
     spec.title = true;
     spec.musicBytes = DemoMusic();
     spec.showSeconds = 4;

@@ -12,7 +12,7 @@ constexpr std::uint32_t kEighth = kQuarter / 2;
 constexpr std::uint32_t kBar = kQuarter * 4;
 
 struct Chord {
-    int root;                // bass note
+    int root;                 // bass note
     std::array<int, 3> tones; // the triad in the middle register
 };
 
@@ -30,10 +30,21 @@ struct MelodyNote {
 };
 
 constexpr std::array<MelodyNote, 15> kMelody{{
-    {0, 2, 76}, {2, 2, 79}, {4, 4, 84},               // E G C
-    {8, 2, 83}, {10, 2, 81}, {12, 4, 76},             // B A E
-    {16, 2, 77}, {18, 2, 81}, {20, 2, 84}, {22, 2, 81}, // F A C A
-    {24, 3, 79}, {27, 1, 77}, {28, 2, 74}, {30, 1, 71}, {31, 1, 74}, // G F D B D
+    {0, 2, 76},
+    {2, 2, 79},
+    {4, 4, 84}, // E G C
+    {8, 2, 83},
+    {10, 2, 81},
+    {12, 4, 76}, // B A E
+    {16, 2, 77},
+    {18, 2, 81},
+    {20, 2, 84},
+    {22, 2, 81}, // F A C A
+    {24, 3, 79},
+    {27, 1, 77},
+    {28, 2, 74},
+    {30, 1, 71},
+    {31, 1, 74}, // G F D B D
 }};
 
 enum Channel { kHarp = 0, kPad = 1, kBass = 2, kFlute = 3, kDrums = 9 };
@@ -60,11 +71,13 @@ std::string DemoMusic() {
         const Chord& c = kChords[bar];
         const std::uint32_t at = bar * kBar;
         // Harp: a rising and falling arpeggio in eighths.
-        const int arp[8] = {c.tones[0], c.tones[1], c.tones[2], c.tones[0] + 12,
+        const int arp[8] = {c.tones[0],      c.tones[1],      c.tones[2], c.tones[0] + 12,
                             c.tones[1] + 12, c.tones[0] + 12, c.tones[2], c.tones[1]};
-        for (std::uint32_t i = 0; i < 8; ++i) t.Note(at + i * kEighth, kEighth - 10, kHarp, arp[i], i % 2 ? 58 : 72);
+        for (std::uint32_t i = 0; i < 8; ++i)
+            t.Note(at + i * kEighth, kEighth - 10, kHarp, arp[i], i % 2 ? 58 : 72);
         // Pad: the chord held through the bar.
-        for (int key : c.tones) t.Note(at, kBar - 20, kPad, key, 48);
+        for (int key : c.tones)
+            t.Note(at, kBar - 20, kPad, key, 48);
         // Bass: root, a passing root an octave up, the fifth.
         t.Note(at, kQuarter * 3 / 2 - 20, kBass, c.root, 88);
         t.Note(at + kQuarter * 3 / 2, kEighth - 20, kBass, c.root + 12, 70);
@@ -72,9 +85,11 @@ std::string DemoMusic() {
         // Drums: soft kick on one and three, closed hi-hat on every eighth.
         t.Note(at, kEighth, kDrums, 36, 64);
         t.Note(at + 2 * kQuarter, kEighth, kDrums, 36, 56);
-        for (std::uint32_t i = 0; i < 8; ++i) t.Note(at + i * kEighth, kEighth / 2, kDrums, 42, i % 2 ? 30 : 44);
+        for (std::uint32_t i = 0; i < 8; ++i)
+            t.Note(at + i * kEighth, kEighth / 2, kDrums, 42, i % 2 ? 30 : 44);
     }
-    for (const MelodyNote& n : kMelody) t.Note(n.start * kEighth, n.length * kEighth - 30, kFlute, n.key, 84);
+    for (const MelodyNote& n : kMelody)
+        t.Note(n.start * kEighth, n.length * kEighth - 30, kFlute, n.key, 84);
     t.EndAt(kChords.size() * kBar);
     return SmfFile(kQuarter, {t});
 }

@@ -5,10 +5,22 @@
 namespace vis::make {
 
 const std::array<EffectBox, 16> kEffectBoxes{{
-    {"Normal", 1, 10},     {"FadeInOut", 1, 40},   {"Sikaku", 1, 70},    {"Tatesen", 1, 100},
-    {"Yokosen", 59, 10},   {"Seihoukei", 59, 40},  {"Seihoukei2", 59, 70}, {"En", 59, 100},
-    {"En2", 118, 10},      {"Tate", 118, 40},      {"Tate2", 118, 70},   {"Yoko", 118, 100},
-    {"Yoko2", 176, 10},    {"Dai_shou", 176, 40},  {"Tokei", 176, 70},   {"Kazaguruma", 176, 100},
+    {"Normal", 1, 10},
+    {"FadeInOut", 1, 40},
+    {"Sikaku", 1, 70},
+    {"Tatesen", 1, 100},
+    {"Yokosen", 59, 10},
+    {"Seihoukei", 59, 40},
+    {"Seihoukei2", 59, 70},
+    {"En", 59, 100},
+    {"En2", 118, 10},
+    {"Tate", 118, 40},
+    {"Tate2", 118, 70},
+    {"Yoko", 118, 100},
+    {"Yoko2", 176, 10},
+    {"Dai_shou", 176, 40},
+    {"Tokei", 176, 70},
+    {"Kazaguruma", 176, 100},
 }};
 
 namespace {

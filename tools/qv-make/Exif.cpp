@@ -9,7 +9,7 @@ namespace {
 
 // A view of the TIFF structure inside the APP1 segment; every read is checked against its end.
 class TiffReader {
-public:
+  public:
     TiffReader(std::string_view data, bool bigEndian) : data_(data), bigEndian_(bigEndian) {}
 
     bool U16(std::size_t at, std::uint32_t& out) const {
@@ -25,7 +25,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::string_view data_;
     bool bigEndian_;
 };
@@ -48,8 +48,7 @@ int OrientationFromTiff(std::string_view tiff) {
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::size_t entry = static_cast<std::size_t>(ifd) + 2 + static_cast<std::size_t>(i) * 12;
         std::uint32_t tag = 0, type = 0, n = 0, value = 0;
-        if (!r.U16(entry, tag) || !r.U16(entry + 2, type) || !r.U32(entry + 4, n) || !r.U16(entry + 8, value))
-            return 1;
+        if (!r.U16(entry, tag) || !r.U16(entry + 2, type) || !r.U32(entry + 4, n) || !r.U16(entry + 8, value)) return 1;
         if (tag != kOrientationTag) continue;
         if (type != kTypeShort || n < 1 || value < 1 || value > 8) return 1;
         return static_cast<int>(value);
@@ -71,13 +70,13 @@ int ExifOrientation(std::string_view jpeg) {
             ++pos;
             continue;
         }
-        if (marker == 0xDA || marker == 0xD9) return 1; // start of scan or end of image: no Exif before it
+        if (marker == 0xDA || marker == 0xD9) return 1;             // start of scan or end of image: no Exif before it
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) { // segments without a length
             pos += 2;
             continue;
         }
-        const std::size_t length =
-            static_cast<std::size_t>(static_cast<std::uint8_t>(jpeg[pos + 2])) << 8 | static_cast<std::uint8_t>(jpeg[pos + 3]);
+        const std::size_t length = static_cast<std::size_t>(static_cast<std::uint8_t>(jpeg[pos + 2])) << 8 |
+                                   static_cast<std::uint8_t>(jpeg[pos + 3]);
         if (length < 2 || length > jpeg.size() - pos - 2) return 1;
         const std::string_view body = jpeg.substr(pos + 4, length - 2);
         if (marker == 0xE1 && body.size() >= 6 && std::memcmp(body.data(), "Exif\0\0", 6) == 0)

@@ -111,16 +111,18 @@ std::int32_t GlyphWidth(const Glyph& g) {
 
 } // namespace
 
-bool HasGlyph(char c) { return Find(c) != nullptr; }
+bool HasGlyph(char c) {
+    return Find(c) != nullptr;
+}
 
 std::int32_t TextWidth(std::string_view text, std::int32_t scale) {
     std::int32_t w = 0;
-    for (char c : text) w += GlyphWidth(GlyphFor(c)) + 1;
+    for (char c : text)
+        w += GlyphWidth(GlyphFor(c)) + 1;
     return text.empty() ? 0 : (w - 1) * scale;
 }
 
-void DrawText(Bitmap& target, std::int32_t x, std::int32_t y, std::string_view text, Color color,
-              std::int32_t scale) {
+void DrawText(Bitmap& target, std::int32_t x, std::int32_t y, std::string_view text, Color color, std::int32_t scale) {
     scale = std::max(scale, 1);
     const Color savedBrush = target.brushColor;
     target.brushColor = color;

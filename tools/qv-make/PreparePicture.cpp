@@ -30,7 +30,9 @@ Bitmap DecodeJpegInput(std::string_view bytes, const std::string& label) {
     return bitmap;
 }
 
-Size SizeOf(const Bitmap& b) { return {b.Width(), b.Height()}; }
+Size SizeOf(const Bitmap& b) {
+    return {b.Width(), b.Height()};
+}
 
 PreparedPicture Finish(Bitmap bitmap, const PictureSettings& settings, int orientation) {
     if (orientation != 1) bitmap = ApplyOrientation(bitmap, orientation);

@@ -16,9 +16,9 @@ struct PictureSettings {
 
 struct PreparedPicture {
     std::string jpeg;
-    Size size;            // of the stored picture
-    bool copied = false;  // the input's bytes unchanged
-    int orientation = 1;  // the EXIF orientation that was applied
+    Size size;           // of the stored picture
+    bool copied = false; // the input's bytes unchanged
+    int orientation = 1; // the EXIF orientation that was applied
 };
 
 // label names the input in messages. Raises MakeError for a file that is neither JPEG nor PNG, damaged data,

@@ -27,7 +27,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Str(const fs::path& p) { return Utf8Path(p); }
+std::string Str(const fs::path& p) {
+    return Utf8Path(p);
+}
 
 bool Exists(const fs::path& p) {
     std::error_code ec;
@@ -96,9 +98,9 @@ std::vector<PreparedPicture> FillFolder(const SaverSpec& spec, const fs::path& f
     std::vector<PreparedPicture> pictures;
     for (std::size_t i = 0; i < spec.pictures.size(); ++i) {
         const PictureInput& in = spec.pictures[i];
-        PreparedPicture p = in.pixels ? PrepareBitmap(*in.pixels, spec.pictureSettings)
-                                      : PreparePicture(ReadInputFile(in.path, kMaxJpegFileBytes), in.path,
-                                                       spec.pictureSettings);
+        PreparedPicture p =
+            in.pixels ? PrepareBitmap(*in.pixels, spec.pictureSettings)
+                      : PreparePicture(ReadInputFile(in.path, kMaxJpegFileBytes), in.path, spec.pictureSettings);
         WriteOutputFile(Str(folder / ("qor_" + std::to_string(i))), p.jpeg);
         p.jpeg.clear();
         p.jpeg.shrink_to_fit();
@@ -157,8 +159,28 @@ void CheckSpec(const SaverSpec& spec) {
         throw MakeError("--fit needs a size such as 1920x1080");
 }
 
+void CheckDestination(const SaverSpec& spec) {
+    const fs::path target = FsPath(spec.dest) / "velloran" / FsPath(spec.name);
+    const fs::path launcher = FsPath(spec.dest) / FsPath(spec.name + ".scr");
+    std::error_code ec;
+    if (Exists(target)) {
+        if (!spec.force) throw MakeError(Str(target) + " already exists; give --force to replace it");
+        if (!fs::is_directory(fs::symlink_status(target, ec)))
+            throw MakeError(Str(target) + " exists and is not a folder; it is left alone");
+    }
+    if (!spec.program.empty()) {
+        if (!fs::is_regular_file(FsPath(spec.program), ec))
+            throw MakeError("the program " + spec.program + " is not a file");
+        if (Exists(launcher) && !spec.force)
+            throw MakeError(Str(launcher) + " already exists; give --force to replace it");
+        if (fs::is_directory(fs::symlink_status(launcher, ec)))
+            throw MakeError(Str(launcher) + " is a folder; it is left alone");
+    }
+}
+
 SaverReport MakeSaver(const SaverSpec& spec) {
     CheckSpec(spec);
+    CheckDestination(spec);
     const fs::path dest = FsPath(spec.dest);
     const fs::path velloran = dest / "velloran";
     const fs::path target = velloran / FsPath(spec.name);
@@ -166,27 +188,16 @@ SaverReport MakeSaver(const SaverSpec& spec) {
 
     std::error_code ec;
     const bool replacing = Exists(target);
-    if (replacing) {
-        if (!spec.force) throw MakeError(Str(target) + " already exists; give --force to replace it");
-        if (!fs::is_directory(fs::symlink_status(target, ec)))
-            throw MakeError(Str(target) + " exists and is not a folder; it is left alone");
-    }
     fs::path program;
-    if (!spec.program.empty()) {
-        program = fs::absolute(FsPath(spec.program), ec);
-        if (ec || !fs::is_regular_file(program, ec)) throw MakeError("the program " + spec.program + " is not a file");
-        program = fs::weakly_canonical(program, ec);
-        if (Exists(launcher) && !spec.force) throw MakeError(Str(launcher) + " already exists; give --force to replace it");
-        if (fs::is_directory(fs::symlink_status(launcher, ec)))
-            throw MakeError(Str(launcher) + " is a folder; it is left alone");
-    }
+    if (!spec.program.empty()) program = fs::weakly_canonical(fs::absolute(FsPath(spec.program), ec), ec);
 
     // Read the music before any file is made: a wrong file name is the likeliest mistake.
     std::optional<std::string> music;
     if (spec.musicPath || spec.musicBytes) music = ReadMusic(spec);
 
     fs::create_directories(velloran, ec);
-    if (!fs::is_directory(velloran, ec)) throw MakeError("cannot make the folder " + Str(velloran) + ": " + (ec ? ec.message() : "not a folder"));
+    if (!fs::is_directory(velloran, ec))
+        throw MakeError("cannot make the folder " + Str(velloran) + ": " + (ec ? ec.message() : "not a folder"));
 
     const fs::path building = MakeSiblingFolder(target, "new");
     fs::path newLauncher;

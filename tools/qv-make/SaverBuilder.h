@@ -26,18 +26,21 @@ struct SaverSpec {
     std::int32_t showSeconds = 5, pauseSeconds = 3;
     std::string effectMask = "1111111111111111";
     PictureSettings pictureSettings;
-    bool force = false;          // replace an existing NAME folder (and launcher)
-    std::string program;         // when set, DEST/NAME.scr becomes a link to (on Windows a copy of) it
+    bool force = false;  // replace an existing NAME folder (and launcher)
+    std::string program; // when set, DEST/NAME.scr becomes a link to (on Windows a copy of) it
 };
 
 struct SaverReport {
     std::string dataFolder;
-    std::string launcher; // empty when none was made
+    std::string launcher;                  // empty when none was made
     std::vector<PreparedPicture> pictures; // without the JPEG bytes, for the summary
 };
 
 // The checks that need no file: raises MakeError naming the first problem.
 void CheckSpec(const SaverSpec& spec);
+
+// The checks of what is already there (an existing saver or launcher without force, a missing program).
+void CheckDestination(const SaverSpec& spec);
 
 // Raises MakeError; on failure neither the data folder nor the launcher has changed.
 SaverReport MakeSaver(const SaverSpec& spec);

@@ -6,13 +6,20 @@ namespace vis::make {
 
 namespace {
 
-char Byte(int v) { return static_cast<char>(static_cast<std::uint8_t>(v)); }
-int Data7(int v) { return std::clamp(v, 0, 127); }
-int Channel(int c) { return std::clamp(c, 0, 15); }
+char Byte(int v) {
+    return static_cast<char>(static_cast<std::uint8_t>(v));
+}
+int Data7(int v) {
+    return std::clamp(v, 0, 127);
+}
+int Channel(int c) {
+    return std::clamp(c, 0, 15);
+}
 
 std::string BigEndian(std::uint32_t v, int bytes) {
     std::string s;
-    for (int i = bytes - 1; i >= 0; --i) s += Byte(static_cast<int>((v >> (8 * i)) & 0xFF));
+    for (int i = bytes - 1; i >= 0; --i)
+        s += Byte(static_cast<int>((v >> (8 * i)) & 0xFF));
     return s;
 }
 
@@ -21,7 +28,8 @@ std::string BigEndian(std::uint32_t v, int bytes) {
 std::string Vlq(std::uint32_t value) {
     value = std::min<std::uint32_t>(value, 0x0FFFFFFF);
     std::string s(1, Byte(static_cast<int>(value & 0x7F)));
-    while (value >>= 7) s.insert(s.begin(), Byte(static_cast<int>(0x80 | (value & 0x7F))));
+    while (value >>= 7)
+        s.insert(s.begin(), Byte(static_cast<int>(0x80 | (value & 0x7F))));
     return s;
 }
 
@@ -66,7 +74,8 @@ void MidiTrack::TrackName(std::uint32_t tick, std::string_view name) {
 
 std::string MidiTrack::Chunk() const {
     std::vector<const Event*> sorted;
-    for (const Event& e : events_) sorted.push_back(&e);
+    for (const Event& e : events_)
+        sorted.push_back(&e);
     std::sort(sorted.begin(), sorted.end(), [](const Event* a, const Event* b) {
         if (a->tick != b->tick) return a->tick < b->tick;
         if (a->order != b->order) return a->order < b->order;
@@ -85,7 +94,8 @@ std::string MidiTrack::Chunk() const {
 std::string SmfFile(std::uint16_t ticksPerQuarter, const std::vector<MidiTrack>& tracks) {
     std::string out = "MThd" + BigEndian(6, 4) + BigEndian(tracks.size() == 1 ? 0 : 1, 2) +
                       BigEndian(static_cast<std::uint32_t>(tracks.size()), 2) + BigEndian(ticksPerQuarter & 0x7FFF, 2);
-    for (const MidiTrack& t : tracks) out += t.Chunk();
+    for (const MidiTrack& t : tracks)
+        out += t.Chunk();
     return out;
 }
 

@@ -14,7 +14,7 @@ namespace vis::make {
 std::string Vlq(std::uint32_t value);
 
 class MidiTrack {
-public:
+  public:
     void NoteOn(std::uint32_t tick, int channel, int key, int velocity);
     void NoteOff(std::uint32_t tick, int channel, int key);
     // A note of the given length: on at tick, off at tick + length.
@@ -30,7 +30,7 @@ public:
     // The whole "MTrk" chunk.
     std::string Chunk() const;
 
-private:
+  private:
     struct Event {
         std::uint32_t tick;
         int order; // at one tick: meta events, then notes off, then the rest, so no note is cut at once

@@ -11,14 +11,22 @@ namespace {
 // Where output pixel (x, y) takes its colour from, for a source of w x h.
 Point SourceOf(int orientation, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) {
     switch (orientation) {
-    case 2: return {w - 1 - x, y};
-    case 3: return {w - 1 - x, h - 1 - y};
-    case 4: return {x, h - 1 - y};
-    case 5: return {y, x};
-    case 6: return {y, h - 1 - x};
-    case 7: return {w - 1 - y, h - 1 - x};
-    case 8: return {w - 1 - y, x};
-    default: return {x, y};
+    case 2:
+        return {w - 1 - x, y};
+    case 3:
+        return {w - 1 - x, h - 1 - y};
+    case 4:
+        return {x, h - 1 - y};
+    case 5:
+        return {y, x};
+    case 6:
+        return {y, h - 1 - x};
+    case 7:
+        return {w - 1 - y, h - 1 - x};
+    case 8:
+        return {w - 1 - y, x};
+    default:
+        return {x, y};
     }
 }
 
@@ -68,7 +76,8 @@ Size FitSize(Size picture, Size box) {
     const std::int64_t w = picture.width, h = picture.height, bw = box.width, bh = box.height;
     // Compare w/h with bw/bh without division; the limiting side takes the box's length, the other is
     // rounded to the nearest pixel.
-    if (w * bh >= h * bw) return {box.width, static_cast<std::int32_t>(std::max<std::int64_t>(1, (h * bw * 2 + w) / (w * 2)))};
+    if (w * bh >= h * bw)
+        return {box.width, static_cast<std::int32_t>(std::max<std::int64_t>(1, (h * bw * 2 + w) / (w * 2)))};
     return {static_cast<std::int32_t>(std::max<std::int64_t>(1, (w * bh * 2 + h) / (h * 2))), box.height};
 }
 
@@ -105,7 +114,8 @@ Bitmap ScaleDown(const Bitmap& src, Size target) {
         }
         for (const auto& [ty, weight] : feeds[static_cast<std::size_t>(sy)]) {
             float* a = &acc[static_cast<std::size_t>(ty) * tw * 3];
-            for (std::size_t i = 0; i < line.size(); ++i) a[i] += line[i] * weight;
+            for (std::size_t i = 0; i < line.size(); ++i)
+                a[i] += line[i] * weight;
         }
     }
     Bitmap out(tw, th);

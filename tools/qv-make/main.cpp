@@ -30,11 +30,14 @@ void PrintReport(const SaverReport& r, const SaverSpec& spec) {
         const PreparedPicture& p = r.pictures[i];
         std::cout << "  qor_" << i << "  " << p.size.width << " x " << p.size.height;
         if (!spec.pictures[i].path.empty()) std::cout << "  from " << spec.pictures[i].path;
-        if (p.copied) std::cout << " (copied unchanged)";
-        else if (p.orientation != 1) std::cout << " (turned upright)";
+        if (p.copied)
+            std::cout << " (copied unchanged)";
+        else if (p.orientation != 1)
+            std::cout << " (turned upright)";
         std::cout << "\n";
     }
-    if (!r.launcher.empty()) std::cout << "start it with: " << r.launcher << " /s   (settings: " << r.launcher << " /c)\n";
+    if (!r.launcher.empty())
+        std::cout << "start it with: " << r.launcher << " /s   (settings: " << r.launcher << " /c)\n";
 }
 
 } // namespace
@@ -52,7 +55,12 @@ int main(int argc, char** argv) {
             std::string program = spec.program;
             if (program.empty()) program = FindQvProgram(SelfPath(argv[0]));
             if (program.empty())
-                throw MakeError("cannot find the qv program beside this qv-make; build it first or give --program PATH");
+                throw MakeError(
+                    "cannot find the qv program beside this qv-make; build it first or give --program PATH");
+            // Refuse before drawing the pictures, which takes a moment.
+            spec.name = kDemoName;
+            spec.program = program;
+            CheckDestination(spec);
             spec = DemoSpec(cmd.spec.dest, program, cmd.spec.force);
         }
         const SaverReport report = MakeSaver(spec);
