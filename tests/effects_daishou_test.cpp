@@ -104,6 +104,21 @@ TEST(Dai_shou, SamplesWholePixelsWithoutAveraging) {
     EXPECT_EQ(m.Pixel(0, 0), test::CardColor(0, 0));
 }
 
+TEST(Dai_shou, KeepsTheColumnAndRowAtTheStartOfEachScaledPixel) {
+    // Slight and strong shrinks: destination pixel x shows source column x × W div w, likewise for rows.
+    for (const int k : {1, 7, 20}) {
+        EffectHarness h;
+        h.Prepare(14, true, 240, 200);
+        h.StepTo(k);
+        const Bitmap& m = h.Fm().StepMask;
+        const Point size = ScaledSize(240, 200, k);
+        ASSERT_EQ(m.Width(), size.x);
+        for (std::int32_t y = 0; y < m.Height(); ++y)
+            for (std::int32_t x = 0; x < m.Width(); ++x)
+                ASSERT_EQ(m.Pixel(x, y), test::CardColor(x * 240 / size.x, y * 200 / size.y)) << k << ": " << x << "," << y;
+    }
+}
+
 TEST(Dai_shou, WhiteStaysWhite) {
     Bitmap white(64, 48);
     white.FillAll(clWhite);

@@ -114,6 +114,19 @@ void Bitmap::StretchDraw(const Rect& dst, const Bitmap& src) {
     std::vector<std::int32_t> srcX(static_cast<std::size_t>(c.Width()));
     for (std::int32_t x = c.left; x < c.right; ++x)
         srcX[static_cast<std::size_t>(x - c.left)] = static_cast<std::int32_t>((x - dst.left) * src.width_ / dw);
+    // A slight shrink keeps long runs of neighbouring source columns; they are copied whole.
+    struct Run {
+        std::size_t dst, src, length;
+    };
+    std::vector<Run> runs;
+    for (std::size_t i = 0; i < srcX.size(); ++i) {
+        const auto sx = static_cast<std::size_t>(srcX[i]);
+        if (!runs.empty() && runs.back().src + runs.back().length == sx && runs.back().dst + runs.back().length == i)
+            ++runs.back().length;
+        else
+            runs.push_back({i, sx, 1});
+    }
+    const bool copyRuns = runs.size() * 4 <= srcX.size();
     std::int32_t lastSrcY = -1;
     const std::uint8_t* lastRow = nullptr;
     for (std::int32_t y = c.top; y < c.bottom; ++y) {
@@ -124,11 +137,15 @@ void Bitmap::StretchDraw(const Rect& dst, const Bitmap& src) {
             continue;
         }
         const std::uint8_t* s = src.Row(sy);
-        for (std::int32_t i = 0; i < c.Width(); ++i, d += 3) {
-            const std::uint8_t* p = s + static_cast<std::size_t>(srcX[static_cast<std::size_t>(i)]) * 3;
-            d[0] = p[0];
-            d[1] = p[1];
-            d[2] = p[2];
+        if (copyRuns) {
+            for (const Run& r : runs) std::memcpy(d + r.dst * 3, s + r.src * 3, r.length * 3);
+        } else {
+            for (std::int32_t i = 0; i < c.Width(); ++i, d += 3) {
+                const std::uint8_t* p = s + static_cast<std::size_t>(srcX[static_cast<std::size_t>(i)]) * 3;
+                d[0] = p[0];
+                d[1] = p[1];
+                d[2] = p[2];
+            }
         }
         lastSrcY = sy;
         lastRow = Row(y) + static_cast<std::size_t>(c.left) * 3;
