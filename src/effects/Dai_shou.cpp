@@ -19,10 +19,17 @@ void StepDai_shou(TFmqv& fm) {
     SizeToFrame(composite, frame);
     fm.StepMask.SetWidth(size.x);
     fm.StepMask.SetHeight(size.y);
-    composite.brushColor = clBlack;
-    composite.FillRect(Rect{0, 0, composite.Width(), composite.Height()});
     fm.StepMask.StretchDraw(Rect{0, 0, size.x, size.y}, frame);
-    composite.DrawOpaque((composite.Width() - size.x) / 2, (composite.Height() - size.y) / 2, fm.StepMask);
+    // Black around the scaled picture, which covers the rest: filling the whole of Composite first would
+    // write most of a frame for nothing.
+    const std::int32_t W = composite.Width(), H = composite.Height();
+    const Rect at{(W - size.x) / 2, (H - size.y) / 2, (W - size.x) / 2 + size.x, (H - size.y) / 2 + size.y};
+    composite.brushColor = clBlack;
+    composite.FillRect(Rect{0, 0, W, at.top});
+    composite.FillRect(Rect{0, at.top, at.left, at.bottom});
+    composite.FillRect(Rect{at.right, at.top, W, at.bottom});
+    composite.FillRect(Rect{0, at.bottom, W, H});
+    composite.DrawOpaque(at.left, at.top, fm.StepMask);
     composite.Force24Bit();
     fm.Present(composite);
     EndEffectStep(fm, *phase);
