@@ -13,7 +13,11 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QWindow>
+
+#include <sys/timerfd.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -47,6 +51,14 @@ QtSaverWindow::QtSaverWindow(Application& app, SteadyClock& clock, Options optio
     frameTimer_.setSingleShot(true);
     frameTimer_.setTimerType(Qt::PreciseTimer);
     connect(&frameTimer_, &QTimer::timeout, this, [this] { OnFrameTimer(); });
+    timerFd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (timerFd_ >= 0) {
+        timerNotifier_ = new QSocketNotifier(timerFd_, QSocketNotifier::Read, this);
+        connect(timerNotifier_, &QSocketNotifier::activated, this, [this] {
+            std::uint64_t expirations = 0;
+            if (::read(timerFd_, &expirations, sizeof expirations) > 0) OnFrameTimer();
+        });
+    }
     grabRetry_.setInterval(kGrabRetryMs);
     connect(&grabRetry_, &QTimer::timeout, this, [this] { GrabInput(); });
     if (!options_.tickLog.empty()) tickLog_ = std::make_unique<std::ofstream>(options_.tickLog, std::ios::trunc);
@@ -67,7 +79,10 @@ QtSaverWindow::QtSaverWindow(Application& app, SteadyClock& clock, Options optio
             [this](Qt::ApplicationState s) { OnApplicationState(s); });
 }
 
-QtSaverWindow::~QtSaverWindow() = default;
+QtSaverWindow::~QtSaverWindow() {
+    delete timerNotifier_;
+    if (timerFd_ >= 0) ::close(timerFd_);
+}
 
 QSize QtSaverWindow::HostSize() const {
     // Qt reports a foreign window as 0 x 0; the X server knows its size.
@@ -179,7 +194,7 @@ void QtSaverWindow::Invalidate(const Rect& changed) {
 void QtSaverWindow::EndLoop() {
     if (loopEnded_) return;
     loopEnded_ = true;
-    frameTimer_.stop();
+    Disarm();
     grabRetry_.stop();
     if (QWidget::keyboardGrabber() == this) releaseKeyboard();
     hide();
@@ -189,17 +204,41 @@ void QtSaverWindow::EndLoop() {
 
 void QtSaverWindow::Rearm() {
     if (!fm_ || loopEnded_ || fm_->Closing()) {
-        frameTimer_.stop();
+        Disarm();
         return;
     }
     if (handlerDepth_ > 0) return; // the running handler re-arms when it is done
     const auto wait = fm_->Timer1.MsUntilDue();
     if (!wait) {
-        frameTimer_.stop(); // detached: activation re-arms
+        Disarm(); // detached: activation re-arms
         return;
     }
-    if (*wait > 0) dueMs_ = clock_.LastReadMs64() + *wait;
-    frameTimer_.start(options_.spin ? 0 : static_cast<int>(*wait));
+    const std::int64_t due = clock_.LastReadMs64() + *wait;
+    if (*wait > 0) dueMs_ = due;
+    if (options_.spin) {
+        frameTimer_.start(0);
+    } else if (timerFd_ >= 0) {
+        ArmAt(due);
+    } else {
+        frameTimer_.start(static_cast<int>(*wait));
+    }
+}
+
+void QtSaverWindow::ArmAt(std::int64_t dueMs) {
+    // Absolute time: a due time already past fires at once.
+    itimerspec spec{};
+    spec.it_value.tv_sec = static_cast<time_t>(dueMs / 1000);
+    spec.it_value.tv_nsec = static_cast<long>(dueMs % 1000) * 1000000L;
+    if (timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &spec, nullptr) != 0)
+        frameTimer_.start(static_cast<int>(std::max<std::int64_t>(0, dueMs - SteadyClock::NowMs64())));
+}
+
+void QtSaverWindow::Disarm() {
+    frameTimer_.stop();
+    if (timerFd_ >= 0) {
+        const itimerspec off{};
+        timerfd_settime(timerFd_, 0, &off, nullptr);
+    }
 }
 
 void QtSaverWindow::OnFrameTimer() {

@@ -2,11 +2,13 @@
 // The saver window on Qt: a frameless black window covering the screen (or, as an xscreensaver hack, a
 // native child filling the window it was given). It shows the core's screen bitmap without copying it,
 // turns Qt's input and activation events into the window's handlers, and runs the frame timer from a
-// precise single-shot timer armed for the next due tick, so the loop sleeps between ticks.
+// single-shot timer armed for the next due tick, so the loop sleeps between ticks.
 #include "platform/SaverWindow.h"
 
 #include <QTimer>
 #include <QWidget>
+
+class QSocketNotifier;
 
 #include <cstdint>
 #include <fstream>
@@ -66,6 +68,8 @@ private:
     template <class F> void Handle(F&& handler);
     void OnFrameTimer();
     void Rearm();
+    void ArmAt(std::int64_t dueMs);
+    void Disarm();
     void OnApplicationState(Qt::ApplicationState state);
     void GrabInput();
     QSize HostSize() const;
@@ -74,6 +78,11 @@ private:
     SteadyClock& clock_;
     Options options_;
     TFmqv* fm_ = nullptr;
+    // The wake-up for the next tick: a timerfd set to the due millisecond on the monotonic clock (Qt's
+    // timers count whole milliseconds from the moment they are started, which adds up to one more), or a
+    // precise Qt timer where there is no timerfd, and for the spinning loop.
+    int timerFd_ = -1;
+    QSocketNotifier* timerNotifier_ = nullptr;
     QTimer frameTimer_;
     QTimer grabRetry_;
     int grabAttempts_ = 0;
