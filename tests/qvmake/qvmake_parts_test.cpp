@@ -73,6 +73,18 @@ TEST(Exif, DamagedOrMissingMeansAsStored) {
     bad[4 + 2 + 6 + 8] = '\xFF'; // entry count 0xFF01, and the one real entry is not the orientation
     bad[4 + 2 + 6 + 8 + 3] = '\x13';
     EXPECT_EQ(ExifOrientation(bad), 1);
+    // Random damage anywhere in the segment: always an answer from 1 to 8 (and no read out of bounds, which the
+    // sanitizer builds would report).
+    std::uint32_t seed = 99;
+    for (int round = 0; round < 3000; ++round) {
+        std::string mutated = good;
+        for (int k = 0; k < 3; ++k) {
+            seed = seed * 1664525u + 1013904223u;
+            mutated[2 + (seed >> 8) % (mutated.size() - 2)] = static_cast<char>(seed >> 24);
+        }
+        const int o = ExifOrientation(mutated);
+        ASSERT_TRUE(o >= 1 && o <= 8) << round;
+    }
     // A segment length that runs past the file.
     bad = good;
     bad[4] = '\x7F';
