@@ -1,0 +1,58 @@
+#pragma once
+// Byte surgery on JPEG files made by our encoder, for hostile cases: a header that claims another size, and a
+// progressive file whose first scan repeats until it has thousands of scans. Header-only and free of the test
+// framework, so the fuzz seed writer uses it too.
+#include <cstddef>
+#include <string>
+
+namespace vis::test {
+
+inline unsigned JpegByte(const std::string& j, std::size_t i) { return static_cast<unsigned char>(j[i]); }
+
+// Offset of the start-of-frame marker (FF C0, C1 or C2); the height follows at +5, the width at +7.
+inline std::size_t FindStartOfFrame(const std::string& jpeg) {
+    for (std::size_t i = 2; i + 9 < jpeg.size(); ++i)
+        if (JpegByte(jpeg, i) == 0xFF && JpegByte(jpeg, i + 1) >= 0xC0 && JpegByte(jpeg, i + 1) <= 0xC2) return i;
+    return std::string::npos;
+}
+
+// The same file with the frame header claiming w x h (each 0..65535).
+inline std::string ClaimSize(std::string jpeg, unsigned w, unsigned h) {
+    const std::size_t sof = FindStartOfFrame(jpeg);
+    if (sof == std::string::npos) return jpeg;
+    jpeg[sof + 5] = static_cast<char>(h >> 8 & 0xFF);
+    jpeg[sof + 6] = static_cast<char>(h & 0xFF);
+    jpeg[sof + 7] = static_cast<char>(w >> 8 & 0xFF);
+    jpeg[sof + 8] = static_cast<char>(w & 0xFF);
+    return jpeg;
+}
+
+// Offset of the first byte of the first scan's entropy-coded data.
+inline std::size_t FirstScanData(const std::string& jpeg) {
+    const std::size_t sos = jpeg.find("\xFF\xDA");
+    if (sos == std::string::npos || sos + 4 > jpeg.size()) return std::string::npos;
+    return sos + 2 + (JpegByte(jpeg, sos + 2) << 8 | JpegByte(jpeg, sos + 3));
+}
+
+// The first scan (its SOS segment and data) repeated until the file has `scans` more scans in front of the
+// rest. In a progressive file the first scan is the DC scan; sending it again is legal and only redoes work,
+// which is what a decoder must bound.
+inline std::string RepeatFirstScan(const std::string& jpeg, int scans) {
+    const std::size_t sos = jpeg.find("\xFF\xDA");
+    const std::size_t dataStart = FirstScanData(jpeg);
+    if (dataStart == std::string::npos) return jpeg;
+    std::size_t end = dataStart;
+    // The data ends at the first marker that is neither a stuffed zero nor a restart marker.
+    while (end + 1 < jpeg.size() &&
+           !(JpegByte(jpeg, end) == 0xFF && JpegByte(jpeg, end + 1) != 0 &&
+             (JpegByte(jpeg, end + 1) < 0xD0 || JpegByte(jpeg, end + 1) > 0xD7)))
+        ++end;
+    const std::string scan = jpeg.substr(sos, end - sos);
+    std::string out = jpeg.substr(0, end);
+    out.reserve(jpeg.size() + scan.size() * static_cast<std::size_t>(scans));
+    for (int i = 0; i < scans; ++i) out += scan;
+    out += jpeg.substr(end);
+    return out;
+}
+
+} // namespace vis::test
