@@ -35,7 +35,7 @@ Bitmap Card(std::int32_t w, std::int32_t h) {
 struct Saver {
     Saver(std::int32_t w, std::int32_t h)
         : window(w, h), fm(std::make_unique<TFmqv>(SaverPlatform{app, window, clock, system, media, "/b/Bench.scr",
-                                                                PathStyle::Posix, 1, std::nullopt, true})) {
+                                                                 PathStyle::Posix, 1, std::nullopt, true})) {
         fm->FitToScreen();
         fm->Randomize();
         fm->PicturesLoaded = true;
@@ -87,7 +87,8 @@ constexpr std::int32_t kSizes[][2] = {{1920, 1080}, {3840, 2160}};
 
 void EffectArgs(benchmark::internal::Benchmark* b) {
     for (const auto& size : kSizes)
-        for (int n = 3; n <= 16; ++n) b->Args({n, size[0], size[1]});
+        for (int n = 3; n <= 16; ++n)
+            b->Args({n, size[0], size[1]});
 }
 
 BENCHMARK(BM_CopyTwice)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);

@@ -52,10 +52,12 @@ void ExpectBands(int effect, bool out, bool factorIsK, std::int32_t w, std::int3
         const int f = factorIsK ? k : 21 - k;
         for (const BandCase& c : cases) {
             if (c.f != f) continue;
-            ASSERT_TRUE(MaskIs(hr.Fm().StepMask, [&](auto x, auto y) {
-                const std::int32_t v = vertical ? x : y;
-                return (v >= c.first && v <= c.last) == blackBand;
-            })) << (out ? "out" : "in") << " step " << k;
+            ASSERT_TRUE(MaskIs(hr.Fm().StepMask,
+                               [&](auto x, auto y) {
+                                   const std::int32_t v = vertical ? x : y;
+                                   return (v >= c.first && v <= c.last) == blackBand;
+                               }))
+                << (out ? "out" : "in") << " step " << k;
         }
     }
 }

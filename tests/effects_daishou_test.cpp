@@ -37,15 +37,18 @@ TEST(Dai_shou, SizesAndPlaces640x480) {
     EXPECT_EQ(ScaledSize(640, 480, 20), (Point{31, 23}));
     EffectHarness out;
     out.Prepare(14, true, 640, 480);
-    for (const Shown s : {Shown{1, 610, 458, 15, 11}, {2, 580, 435, 30, 22}, {10, 336, 252, 152, 114},
-                          {19, 61, 46, 289, 217}, {20, 31, 23, 304, 228}}) {
+    for (const Shown s : {Shown{1, 610, 458, 15, 11},
+                          {2, 580, 435, 30, 22},
+                          {10, 336, 252, 152, 114},
+                          {19, 61, 46, 289, 217},
+                          {20, 31, 23, 304, 228}}) {
         out.StepTo(s.k);
         ExpectShown(out, s, 640, 480);
     }
     EffectHarness in;
     in.Prepare(14, false, 640, 480);
-    for (const Shown s : {Shown{1, 61, 46, 289, 217}, {2, 92, 69, 274, 205}, {19, 610, 458, 15, 11},
-                          {20, 640, 480, 0, 0}}) {
+    for (const Shown s :
+         {Shown{1, 61, 46, 289, 217}, {2, 92, 69, 274, 205}, {19, 610, 458, 15, 11}, {20, 640, 480, 0, 0}}) {
         in.StepTo(s.k);
         ExpectShown(in, s, 640, 480);
     }
@@ -115,7 +118,8 @@ TEST(Dai_shou, KeepsTheColumnAndRowAtTheStartOfEachScaledPixel) {
         ASSERT_EQ(m.Width(), size.x);
         for (std::int32_t y = 0; y < m.Height(); ++y)
             for (std::int32_t x = 0; x < m.Width(); ++x)
-                ASSERT_EQ(m.Pixel(x, y), test::CardColor(x * 240 / size.x, y * 200 / size.y)) << k << ": " << x << "," << y;
+                ASSERT_EQ(m.Pixel(x, y), test::CardColor(x * 240 / size.x, y * 200 / size.y))
+                    << k << ": " << x << "," << y;
     }
 }
 

@@ -13,8 +13,8 @@ using test::MaskIs;
 // Inside one of the four blades of a w × h picture at step k.
 bool InBlade(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, int k) {
     const std::int32_t cx = w / 2, cy = h / 2, dx = w / 40, dy = h / 40;
-    return In(x, y, cx, 0, cx + k * dx, cy) || In(x, y, cx, cy, w, cy + k * dy) ||
-           In(x, y, cx - k * dx, cy, cx, h) || In(x, y, 0, cy - k * dy, cx, cy);
+    return In(x, y, cx, 0, cx + k * dx, cy) || In(x, y, cx, cy, w, cy + k * dy) || In(x, y, cx - k * dx, cy, cx, h) ||
+           In(x, y, 0, cy - k * dy, cx, cy);
 }
 
 TEST(Kazaguruma, BladesOn640x480) {
@@ -75,9 +75,8 @@ TEST(Kazaguruma, FramesSmallerThan40Pixels) {
     EffectHarness h;
     h.Prepare(16, true, 39, 100);
     h.StepTo(5);
-    EXPECT_TRUE(MaskIs(h.Fm().StepMask, [](auto x, auto y) {
-        return (x >= 19 && y >= 50 && y < 60) || (x < 19 && y >= 40 && y < 50);
-    }));
+    EXPECT_TRUE(MaskIs(h.Fm().StepMask,
+                       [](auto x, auto y) { return (x >= 19 && y >= 50 && y < 60) || (x < 19 && y >= 40 && y < 50); }));
 }
 
 } // namespace

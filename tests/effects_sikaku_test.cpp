@@ -18,11 +18,13 @@ TEST(Sikaku, CellsPerStep) {
     EXPECT_EQ(SikakuCellCount(640, 480, 3, 20, 20), 46);
     EXPECT_EQ(SikakuCellCount(640, 480, 20, 20, 20), 307);
     int total = 0;
-    for (int k = 1; k <= 20; ++k) total += SikakuCellCount(640, 480, k, 20, 20);
+    for (int k = 1; k <= 20; ++k)
+        total += SikakuCellCount(640, 480, k, 20, 20);
     EXPECT_EQ(total, 3216);
     EXPECT_EQ(SikakuCellCount(1024, 768, 1, 20, 20), 39);
     EXPECT_EQ(SikakuCellCount(1024, 768, 20, 20, 20), 786);
-    for (int k = 1; k <= 20; ++k) EXPECT_EQ(SikakuCellCount(19, 19, k, 20, 20), 0);
+    for (int k = 1; k <= 20; ++k)
+        EXPECT_EQ(SikakuCellCount(19, 19, k, 20, 20), 0);
     EXPECT_EQ(SikakuCellCount(100, 100, 1, 20, 20), 0);
     EXPECT_EQ(SikakuCellCount(100, 100, 2, 20, 20), 1);
 }
@@ -38,9 +40,10 @@ TEST(Sikaku, CellCountOfLargePicturesIsNotCutTo32Bits) {
 
 // Replays the saver's generator to know which cells each step picks: column first, then row.
 class CellReplay {
-public:
-    CellReplay(std::int32_t w, std::int32_t h) : w_(w), h_(h), cols_(w / 20 + 1), rows_(h / 20 + 1),
-        filled_(static_cast<std::size_t>(cols_ * rows_)), random_(7) {}
+  public:
+    CellReplay(std::int32_t w, std::int32_t h)
+        : w_(w), h_(h), cols_(w / 20 + 1), rows_(h / 20 + 1), filled_(static_cast<std::size_t>(cols_ * rows_)),
+          random_(7) {}
     void Step(std::int32_t k) {
         for (std::int32_t c = 0; c < SikakuCellCount(w_, h_, k, 20, 20); ++c) {
             const std::int32_t i = random_.Below(cols_);
@@ -53,11 +56,12 @@ public:
     }
     int Count() const {
         int n = 0;
-        for (bool f : filled_) n += f;
+        for (bool f : filled_)
+            n += f;
         return n;
     }
 
-private:
+  private:
     std::int32_t w_, h_, cols_, rows_;
     std::vector<bool> filled_;
     RandomGenerator random_;

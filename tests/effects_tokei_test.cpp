@@ -38,16 +38,20 @@ TEST(Tokei, HandDistanceOfEveryStep) {
     for (int k = 1; k <= 19; ++k) {
         const auto p = TokeiHand(g, true, k);
         const std::int32_t a = g.a[static_cast<std::size_t>(outJ[k - 1])];
-        const Point end = k <= 4 ? Point{cx + a, cy - R} : k <= 10 ? Point{cx + R, cy - a}
-                        : k <= 14 ? Point{cx + R, cy + a} : Point{cx + a, cy + R};
+        const Point end = k <= 4    ? Point{cx + a, cy - R}
+                          : k <= 10 ? Point{cx + R, cy - a}
+                          : k <= 14 ? Point{cx + R, cy + a}
+                                    : Point{cx + a, cy + R};
         EXPECT_EQ(p[2], end) << "out " << k;
     }
     const int inJ[] = {0, 1, 2, 3, 4, 5, 4, 3, 2, 1, 0, 1, 2, 3, 4, 5, 4, 3, 2, 1};
     for (int k = 2; k <= 20; ++k) {
         const auto p = TokeiHand(g, false, k);
         const std::int32_t a = g.a[static_cast<std::size_t>(inJ[k - 1])];
-        const Point end = k <= 6 ? Point{cx - a, cy + R} : k <= 11 ? Point{cx - R, cy + a}
-                        : k <= 16 ? Point{cx - R, cy - a} : Point{cx - a, cy - R};
+        const Point end = k <= 6    ? Point{cx - a, cy + R}
+                          : k <= 11 ? Point{cx - R, cy + a}
+                          : k <= 16 ? Point{cx - R, cy - a}
+                                    : Point{cx - a, cy - R};
         EXPECT_EQ(p[2], end) << "in " << k;
     }
 }
@@ -70,11 +74,13 @@ TEST(Tokei, QuartersAtHalfTime) {
     EffectHarness out;
     out.Prepare(15, true, 640, 480);
     out.StepTo(10);
-    EXPECT_TRUE(MaskIs(out.Fm().StepMask, [](auto x, auto y) { return (x >= 320 && y <= 240) || (x <= 320 && y >= 240); }));
+    EXPECT_TRUE(
+        MaskIs(out.Fm().StepMask, [](auto x, auto y) { return (x >= 320 && y <= 240) || (x <= 320 && y >= 240); }));
     EffectHarness in;
     in.Prepare(15, false, 640, 480);
     in.StepTo(11);
-    EXPECT_TRUE(MaskIs(in.Fm().StepMask, [](auto x, auto y) { return (x <= 320 && y <= 240) || (x >= 320 && y >= 240); }));
+    EXPECT_TRUE(
+        MaskIs(in.Fm().StepMask, [](auto x, auto y) { return (x <= 320 && y <= 240) || (x >= 320 && y >= 240); }));
 }
 
 // Black wherever the pixel lies clearly inside the sector between the angles (clockwise from 12 o'clock, in
@@ -102,7 +108,9 @@ TEST(Tokei, QuartersAtHalfTime) {
     return ::testing::AssertionFailure() << wrong << " pixels on the wrong side";
 }
 
-double DegreesOf(std::int32_t a, std::int32_t R) { return std::atan2(a, R) * 180 / M_PI; }
+double DegreesOf(std::int32_t a, std::int32_t R) {
+    return std::atan2(a, R) * 180 / M_PI;
+}
 
 TEST(Tokei, InStep20LeavesTwoWedgesOf9Degrees) {
     EffectHarness h;

@@ -68,9 +68,11 @@ TEST(Ellipse, MatchesTheInscribedEllipseAndStaysInsideItsRectangle) {
         Bitmap b = White(50, 50);
         b.brushColor = b.penColor = clBlack;
         b.Ellipse(r);
-        EXPECT_TRUE(PaintedIs(b, [&](auto x, auto y) {
-            return x >= r.left && x < r.right && y >= r.top && y < r.bottom && InEllipse(r, x, y);
-        })) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+        EXPECT_TRUE(PaintedIs(b,
+                              [&](auto x, auto y) {
+                                  return x >= r.left && x < r.right && y >= r.top && y < r.bottom && InEllipse(r, x, y);
+                              }))
+            << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     }
 }
 

@@ -32,9 +32,17 @@ void BandStep(TFmqv& fm, Band band, bool window) {
 }
 } // namespace
 
-void StepTate(TFmqv& fm) { BandStep(fm, Band::Vertical, true); }
-void StepTate2(TFmqv& fm) { BandStep(fm, Band::Vertical, false); }
-void StepYoko(TFmqv& fm) { BandStep(fm, Band::Horizontal, true); }
-void StepYoko2(TFmqv& fm) { BandStep(fm, Band::Horizontal, false); }
+void StepTate(TFmqv& fm) {
+    BandStep(fm, Band::Vertical, true);
+}
+void StepTate2(TFmqv& fm) {
+    BandStep(fm, Band::Vertical, false);
+}
+void StepYoko(TFmqv& fm) {
+    BandStep(fm, Band::Horizontal, true);
+}
+void StepYoko2(TFmqv& fm) {
+    BandStep(fm, Band::Horizontal, false);
+}
 
 } // namespace vis

@@ -14,8 +14,10 @@ std::int32_t DiagonalSize(std::int32_t w, std::int32_t h) {
     const std::int64_t sum = std::int64_t{h} * h + std::int64_t{w} * w;
     auto s = static_cast<std::int64_t>(std::sqrt(static_cast<double>(sum)));
     // The double may be a unit off for sums beyond 2^52; settle on the exact truncated root.
-    while (s > 0 && s * s > sum) --s;
-    while ((s + 1) * (s + 1) <= sum) ++s;
+    while (s > 0 && s * s > sum)
+        --s;
+    while ((s + 1) * (s + 1) <= sum)
+        ++s;
     return static_cast<std::int32_t>(std::min<std::int64_t>(s, std::numeric_limits<std::int32_t>::max()));
 }
 
@@ -47,9 +49,17 @@ void CentredShapeStep(TFmqv& fm, Shape shape, bool window) {
 }
 } // namespace
 
-void StepSeihoukei(TFmqv& fm) { CentredShapeStep(fm, Shape::Square, true); }
-void StepSeihoukei2(TFmqv& fm) { CentredShapeStep(fm, Shape::Square, false); }
-void StepEn(TFmqv& fm) { CentredShapeStep(fm, Shape::Circle, true); }
-void StepEn2(TFmqv& fm) { CentredShapeStep(fm, Shape::Circle, false); }
+void StepSeihoukei(TFmqv& fm) {
+    CentredShapeStep(fm, Shape::Square, true);
+}
+void StepSeihoukei2(TFmqv& fm) {
+    CentredShapeStep(fm, Shape::Square, false);
+}
+void StepEn(TFmqv& fm) {
+    CentredShapeStep(fm, Shape::Circle, true);
+}
+void StepEn2(TFmqv& fm) {
+    CentredShapeStep(fm, Shape::Circle, false);
+}
 
 } // namespace vis

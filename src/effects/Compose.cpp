@@ -8,7 +8,9 @@ namespace vis {
 
 namespace {
 
-bool WhitePixel(const std::uint8_t* p) { return (p[0] & p[1] & p[2]) == 0xFF; }
+bool WhitePixel(const std::uint8_t* p) {
+    return (p[0] & p[1] & p[2]) == 0xFF;
+}
 
 // Eight pixels (24 bytes) at once: all white, or all black (and so none white).
 bool EightWhite(const std::uint8_t* p) {
@@ -46,11 +48,15 @@ void ComposeMasked(Bitmap& dst, const Bitmap& frame, const Bitmap& mask) {
             const bool white = WhitePixel(m + 3 * x);
             std::size_t end = x + 1;
             if (white) {
-                while (end + 8 <= width && EightWhite(m + 3 * end)) end += 8;
-                while (end < width && WhitePixel(m + 3 * end)) ++end;
+                while (end + 8 <= width && EightWhite(m + 3 * end))
+                    end += 8;
+                while (end < width && WhitePixel(m + 3 * end))
+                    ++end;
             } else {
-                while (end + 8 <= width && EightBlack(m + 3 * end)) end += 8;
-                while (end < width && !WhitePixel(m + 3 * end)) ++end;
+                while (end + 8 <= width && EightBlack(m + 3 * end))
+                    end += 8;
+                while (end < width && !WhitePixel(m + 3 * end))
+                    ++end;
             }
             std::memcpy(d + 3 * x, (white ? f : m) + 3 * x, 3 * (end - x));
             x = end;

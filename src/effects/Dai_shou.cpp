@@ -7,7 +7,8 @@
 namespace vis {
 
 Point ScaledSize(std::int32_t w, std::int32_t h, std::int32_t f) {
-    return {static_cast<std::int32_t>(w - std::int64_t{w} * f / 21), static_cast<std::int32_t>(h - std::int64_t{h} * f / 21)};
+    return {static_cast<std::int32_t>(w - std::int64_t{w} * f / 21),
+            static_cast<std::int32_t>(h - std::int64_t{h} * f / 21)};
 }
 
 void StepDai_shou(TFmqv& fm) {

@@ -8,10 +8,10 @@ void StepKazaguruma(TFmqv& fm) {
     RedrawnMaskStep(fm, clWhite, clBlack, [](const EffectPhase& p, Bitmap& mask) {
         const std::int32_t w = mask.Width(), h = mask.Height(), k = p.k;
         const std::int32_t cx = w / 2, cy = h / 2, dx = w / 40, dy = h / 40;
-        mask.FillRect(Rect{cx, 0, cx + k * dx, cy});      // 12 o'clock, widening to the right
-        mask.FillRect(Rect{cx, cy, w, cy + k * dy});      // 3 o'clock, widening downward
-        mask.FillRect(Rect{cx - k * dx, cy, cx, h});      // 6 o'clock, widening to the left
-        mask.FillRect(Rect{0, cy - k * dy, cx, cy});      // 9 o'clock, widening upward
+        mask.FillRect(Rect{cx, 0, cx + k * dx, cy}); // 12 o'clock, widening to the right
+        mask.FillRect(Rect{cx, cy, w, cy + k * dy}); // 3 o'clock, widening downward
+        mask.FillRect(Rect{cx - k * dx, cy, cx, h}); // 6 o'clock, widening to the left
+        mask.FillRect(Rect{0, cy - k * dy, cx, cy}); // 9 o'clock, widening upward
     });
 }
 

@@ -9,7 +9,8 @@ TokeiGeometry TokeiGeometryFor(std::int32_t w, std::int32_t h) {
     TokeiGeometry g{w / 2, h / 2, (w > h ? w / 2 : h / 2) + 1, {}};
     // About 40 × tan of 9°, 18°, 27°, 36° and 45°: where a hand at 9·j degrees meets the square of half-side R.
     constexpr std::array<std::int64_t, 6> kNumerators{0, 6, 13, 20, 29, 40};
-    for (std::size_t j = 0; j < g.a.size(); ++j) g.a[j] = static_cast<std::int32_t>(kNumerators[j] * g.R / 40);
+    for (std::size_t j = 0; j < g.a.size(); ++j)
+        g.a[j] = static_cast<std::int32_t>(kNumerators[j] * g.R / 40);
     return g;
 }
 
@@ -32,7 +33,8 @@ std::vector<Point> TokeiHand(const TokeiGeometry& g, bool out, std::int32_t k) {
 }
 
 std::vector<Point> HalfTurn(const TokeiGeometry& g, std::vector<Point> polygon) {
-    for (Point& p : polygon) p = {2 * g.cx - p.x, 2 * g.cy - p.y};
+    for (Point& p : polygon)
+        p = {2 * g.cx - p.x, 2 * g.cy - p.y};
     return polygon;
 }
 

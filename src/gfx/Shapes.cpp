@@ -61,7 +61,7 @@ U128 Multiply(std::uint64_t a, std::uint64_t b) {
 // or on the ellipse. Working in doubled coordinates keeps everything integral: with X = 2x + 1 - (left + right)
 // and Y likewise, the test is X²·h² + Y²·w² <= w²·h², w and h being the rectangle's width and height.
 class EllipseRows {
-public:
+  public:
     explicit EllipseRows(const Rect& r)
         : r_(r), w_(static_cast<std::int64_t>(r.right) - r.left), h_(static_cast<std::int64_t>(r.bottom) - r.top),
           sumX_(static_cast<std::int64_t>(r.left) + r.right), sumY_(static_cast<std::int64_t>(r.top) + r.bottom),
@@ -77,18 +77,21 @@ public:
         const std::uint64_t rest = h2_ - ay * ay; // |Y| < h, so this stays positive
         // X runs over numbers of the parity of w + 1; start from the floating-point estimate and correct it.
         const std::int64_t parity = (w_ + 1) & 1;
-        const double estimate = static_cast<double>(w_) * std::sqrt(static_cast<double>(rest) / static_cast<double>(h2_));
+        const double estimate =
+            static_cast<double>(w_) * std::sqrt(static_cast<double>(rest) / static_cast<double>(h2_));
         std::int64_t X = std::min<std::int64_t>(static_cast<std::int64_t>(estimate), w_ - 1);
         if ((X & 1) != parity) --X;
-        while (X >= 0 && !Inside(X, rest)) X -= 2;
+        while (X >= 0 && !Inside(X, rest))
+            X -= 2;
         if (X < 0) return false;
-        while (X + 2 <= w_ - 1 && Inside(X + 2, rest)) X += 2;
+        while (X + 2 <= w_ - 1 && Inside(X + 2, rest))
+            X += 2;
         first = (sumX_ - 1 - X) / 2;
         last = (sumX_ - 1 + X) / 2;
         return true;
     }
 
-private:
+  private:
     bool Inside(std::int64_t X, std::uint64_t rest) const {
         const auto ax = static_cast<std::uint64_t>(X);
         return Multiply(ax * ax, h2_) <= Multiply(w2_, rest);
@@ -110,8 +113,7 @@ struct P64 {
 };
 
 // Sutherland-Hodgman against one side of the guard square; only polygons that reach that far take this path.
-template <class Outside, class Cut>
-std::vector<P64> ClipSide(const std::vector<P64>& in, Outside outside, Cut cut) {
+template <class Outside, class Cut> std::vector<P64> ClipSide(const std::vector<P64>& in, Outside outside, Cut cut) {
     std::vector<P64> out;
     for (std::size_t i = 0; i < in.size(); ++i) {
         const P64 a = in[i], b = in[(i + 1) % in.size()];
@@ -141,13 +143,17 @@ std::vector<P64> GuardClip(std::span<const Point> points) {
         far = far || p.x < -kGuard || p.x > kGuard || p.y < -kGuard || p.y > kGuard;
     }
     if (!far) return v;
-    v = ClipSide(v, [](P64 p) { return p.x < -kGuard; }, [](P64 a, P64 b) { return CutAtX(a, b, -kGuard); });
+    v = ClipSide(
+        v, [](P64 p) { return p.x < -kGuard; }, [](P64 a, P64 b) { return CutAtX(a, b, -kGuard); });
     if (!v.empty())
-        v = ClipSide(v, [](P64 p) { return p.x > kGuard; }, [](P64 a, P64 b) { return CutAtX(a, b, kGuard); });
+        v = ClipSide(
+            v, [](P64 p) { return p.x > kGuard; }, [](P64 a, P64 b) { return CutAtX(a, b, kGuard); });
     if (!v.empty())
-        v = ClipSide(v, [](P64 p) { return p.y < -kGuard; }, [](P64 a, P64 b) { return CutAtY(a, b, -kGuard); });
+        v = ClipSide(
+            v, [](P64 p) { return p.y < -kGuard; }, [](P64 a, P64 b) { return CutAtY(a, b, -kGuard); });
     if (!v.empty())
-        v = ClipSide(v, [](P64 p) { return p.y > kGuard; }, [](P64 a, P64 b) { return CutAtY(a, b, kGuard); });
+        v = ClipSide(
+            v, [](P64 p) { return p.y > kGuard; }, [](P64 a, P64 b) { return CutAtY(a, b, kGuard); });
     return v;
 }
 

@@ -23,12 +23,13 @@ inline Color CardColor(std::int32_t x, std::int32_t y) {
 inline Bitmap TestCard(std::int32_t w, std::int32_t h) {
     Bitmap b(w, h);
     for (std::int32_t y = 0; y < h; ++y)
-        for (std::int32_t x = 0; x < w; ++x) b.SetPixel(x, y, CardColor(x, y));
+        for (std::int32_t x = 0; x < w; ++x)
+            b.SetPixel(x, y, CardColor(x, y));
     return b;
 }
 
 class EffectHarness {
-public:
+  public:
     explicit EffectHarness(std::int32_t screenW = 1024, std::int32_t screenH = 768, std::uint64_t seed = 7)
         : window(screenW, screenH),
           fm_(std::make_unique<TFmqv>(SaverPlatform{app, window, clock, system, media, "/saver/Saver.scr",
@@ -63,7 +64,8 @@ public:
     // One tick of the transition: the state machine's call of the effect.
     void Step() { fm_->StepTransition(); }
     void StepTo(std::int32_t k) {
-        while (fm_->EffectStep < k && (fm_->SlideState == 2 || fm_->SlideState == 4)) Step();
+        while (fm_->EffectStep < k && (fm_->SlideState == 2 || fm_->SlideState == 4))
+            Step();
     }
 
     const Bitmap& Frame() { return fm_->SlideState == 4 || fm_->SlideState == 5 ? fm_->NextFrame : fm_->CurrentFrame; }
@@ -74,12 +76,13 @@ public:
     RecordingSystemSettings system;
     ScriptedMediaDevice media;
 
-private:
+  private:
     std::unique_ptr<TFmqv> fm_;
 };
 
 // Every pixel of a mask is black exactly where `black` says so; reports the first few differences.
-inline ::testing::AssertionResult MaskIs(const Bitmap& mask, const std::function<bool(std::int32_t, std::int32_t)>& black) {
+inline ::testing::AssertionResult MaskIs(const Bitmap& mask,
+                                         const std::function<bool(std::int32_t, std::int32_t)>& black) {
     int wrong = 0;
     std::string where;
     for (std::int32_t y = 0; y < mask.Height(); ++y)
