@@ -33,7 +33,8 @@ drive_c() { echo "$WINEPREFIX/drive_c"; }
 
 wine_prefix_ready() {
     require_tools
-    local stamp="$WINEPREFIX/.vis-ready"
+    # Bump the number when the set-up below changes, so existing prefixes are made again.
+    local stamp="$WINEPREFIX/.vis-ready-2"
     [[ -f $stamp ]] && return 0
     note "creating the Wine prefix $WINEPREFIX"
     rm -rf "$WINEPREFIX"
@@ -46,13 +47,15 @@ wine_prefix_ready() {
     local reg="$WINEPREFIX/vis-test.reg"
     # Managed=N: no window manager here, so Wine must manage its windows itself (otherwise the exit waits
     # 2 s and keys need a mouse move first). No crash dialog: it would wait forever. Japanese fonts
-    # substituted, or Japanese text renders as boxes.
+    # substituted, or Japanese text renders as boxes. Text files opened with notepad, as on Windows (Wine's
+    # prefix has the txtfile class but no .txt extension entry).
     printf '%s\r\n' 'REGEDIT4' '' \
         '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
         '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' '' \
         '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
         '"MS PGothic"="IPAPGothic"' '"MS Gothic"="IPAGothic"' \
-        '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' '' >"$reg"
+        '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' '' \
+        '[HKEY_CLASSES_ROOT\.txt]' '@="txtfile"' '' >"$reg"
     DISPLAY= timeout -k 5 60 wine regedit /S "$(winepath_of "$reg")" >/dev/null 2>&1 ||
         fail "regedit could not import the test settings"
     timeout -k 5 60 wineserver -w || true
