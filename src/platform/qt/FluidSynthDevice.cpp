@@ -65,34 +65,45 @@ void FluidSynthDevice::EnsureOutput() {
     settings_ = new_fluid_settings();
     if (!settings_) throw EMCIDeviceError(kUnknownError);
     const std::string& out = options_.output;
-    const bool silent = out == "none";
-    if (out.rfind("file:", 0) == 0) {
-        fluid_settings_setstr(settings_, "audio.driver", "file");
-        fluid_settings_setstr(settings_, "audio.file.name", out.substr(5).c_str());
-    } else if (!out.empty() && !silent) {
-        fluid_settings_setstr(settings_, "audio.driver", out.c_str());
-    }
+    const bool pulled = out == "none" || out.rfind("file:", 0) == 0;
+    outputFile_ = out.rfind("file:", 0) == 0 ? out.substr(5) : std::string();
+    if (!out.empty() && !pulled) fluid_settings_setstr(settings_, "audio.driver", out.c_str());
     synth_ = new_fluid_synth(settings_);
     const std::string font = options_.soundFont.empty() ? DefaultSoundFont() : options_.soundFont;
     if (!synth_ || font.empty() || fluid_synth_sfload(synth_, font.c_str(), 1) == FLUID_FAILED) {
         ReleaseOutput();
         throw EMCIDeviceError(kUnknownError);
     }
-    if (silent) {
+    if (pulled) {
+        if (!outputFile_.empty() && !std::ofstream(outputFile_, std::ios::binary | std::ios::trunc)) {
+            ReleaseOutput();
+            throw EMCIDeviceError(kUnknownError);
+        }
         stopPull_ = false;
         puller_ = std::thread([this] { PullLoop(); });
         return;
     }
-    driver_ = new_fluid_audio_driver(settings_, synth_);
+    driver_ = new_fluid_audio_driver2(settings_, &FluidSynthDevice::OnAudio, this);
     if (!driver_ && out.empty()) {
         // The default is ALSA; a desktop without an ALSA route to its sound server may still have PulseAudio.
         fluid_settings_setstr(settings_, "audio.driver", "pulseaudio");
-        driver_ = new_fluid_audio_driver(settings_, synth_);
+        driver_ = new_fluid_audio_driver2(settings_, &FluidSynthDevice::OnAudio, this);
     }
     if (!driver_) {
         ReleaseOutput();
         throw EMCIDeviceError(kUnknownError);
     }
+}
+
+int FluidSynthDevice::OnAudio(void* self, int len, int nfx, float* fx[], int nout, float* out[]) {
+    auto* device = static_cast<FluidSynthDevice*>(self);
+    std::lock_guard lock(device->renderMutex_);
+    if (nfx == 0) {
+        // The drivers other than JACK give no effect buffers: reverb and chorus go into the dry mix.
+        float* mixed[4] = {out[0], out[1], out[0], out[1]};
+        return fluid_synth_process(device->synth_, len, 4, mixed, nout, out);
+    }
+    return fluid_synth_process(device->synth_, len, nfx, fx, nout, out);
 }
 
 void FluidSynthDevice::ReleaseOutput() {
@@ -120,11 +131,17 @@ void FluidSynthDevice::PullLoop() {
     const auto chunk = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
         std::chrono::duration<double>(kPullFrames / rate));
     std::vector<std::int16_t> buffer(2 * kPullFrames);
+    std::ofstream file;
+    if (!outputFile_.empty()) file.open(outputFile_, std::ios::binary | std::ios::app);
     auto next = std::chrono::steady_clock::now();
     std::unique_lock lock(pullMutex_);
     while (!stopPull_) {
         lock.unlock();
-        fluid_synth_write_s16(synth_, kPullFrames, buffer.data(), 0, 2, buffer.data(), 1, 2);
+        {
+            std::lock_guard render(renderMutex_);
+            fluid_synth_write_s16(synth_, kPullFrames, buffer.data(), 0, 2, buffer.data(), 1, 2);
+        }
+        if (file) file.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(buffer.size() * 2));
         lock.lock();
         next += chunk;
         pullWake_.wait_until(lock, next, [this] { return stopPull_; });
@@ -134,6 +151,7 @@ void FluidSynthDevice::PullLoop() {
 void FluidSynthDevice::Open(const std::string& file) {
     EnsureOutput();
     if (!fluid_is_midifile(file.c_str())) throw EMCIDeviceError(kUnknownError);
+    std::lock_guard render(renderMutex_);
     fluid_player_t* player = new_fluid_player(synth_);
     if (!player) throw EMCIDeviceError(kUnknownError);
     if (fluid_player_add(player, file.c_str()) != FLUID_OK) {
@@ -151,7 +169,10 @@ void FluidSynthDevice::Open(const std::string& file) {
 
 void FluidSynthDevice::Play() {
     if (!player_) throw EMCIDeviceError("MCI ﾃﾞﾊﾞｲｽがありません");
-    if (fluid_player_play(player_) != FLUID_OK) throw EMCIDeviceError(kUnknownError);
+    {
+        std::lock_guard render(renderMutex_);
+        if (fluid_player_play(player_) != FLUID_OK) throw EMCIDeviceError(kUnknownError);
+    }
     finishedPoll_->start();
     Log("play");
 }
@@ -160,21 +181,27 @@ void FluidSynthDevice::Close() {
     if (!player_) throw EMCIDeviceError("MCI ﾃﾞﾊﾞｲｽがありません");
     finishedPoll_->stop();
     ++generation_;
-    fluid_player_stop(player_);
-    delete_fluid_player(player_);
-    player_ = nullptr;
-    // The voices still sounding belong to the closed piece.
-    fluid_synth_all_sounds_off(synth_, -1);
+    {
+        std::lock_guard render(renderMutex_);
+        fluid_player_stop(player_);
+        delete_fluid_player(player_);
+        player_ = nullptr;
+        // The voices still sounding belong to the closed piece.
+        fluid_synth_all_sounds_off(synth_, -1);
+    }
     Log("close");
 }
 
 std::int64_t FluidSynthDevice::TrackLength(int) {
     if (!player_) throw EMCIDeviceError("MCI ﾃﾞﾊﾞｲｽがありません");
+    // The player loads the file's tracks on the audio thread when it starts.
+    std::lock_guard render(renderMutex_);
     return fluid_player_get_total_ticks(player_);
 }
 
 std::int64_t FluidSynthDevice::Position() {
     if (!player_) throw EMCIDeviceError("MCI ﾃﾞﾊﾞｲｽがありません");
+    std::lock_guard render(renderMutex_);
     const std::int64_t tick = fluid_player_get_current_tick(player_);
     // A finished piece stands at its end, even while the player still lets the last notes ring.
     if (ended_) return std::max<std::int64_t>(tick, fluid_player_get_total_ticks(player_));

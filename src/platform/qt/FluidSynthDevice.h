@@ -24,7 +24,8 @@ class FluidSynthDevice : public QObject, public MediaDevice {
 public:
     struct Options {
         // "" : fluidsynth's default audio driver (then PulseAudio); "none": rendered in real time and
-        // discarded; "file:PATH": written to PATH in real time; any other text: that fluidsynth driver.
+        // discarded; "file:PATH": written to PATH in real time as raw 16-bit stereo samples; any other
+        // text: that fluidsynth audio driver.
         std::string output;
         std::string soundFont; // empty: the General MIDI soundfont Debian installs
         std::string logFile;   // when set, each request is appended as a line (for tests)
@@ -45,6 +46,7 @@ public:
 
 private:
     static int OnTick(void* self, int tick);
+    static int OnAudio(void* self, int len, int nfx, float* fx[], int nout, float* out[]);
     void EnsureOutput();
     void ReleaseOutput();
     void PullLoop();
@@ -59,7 +61,12 @@ private:
     fluid_audio_driver_t* driver_ = nullptr;
     fluid_player_t* player_ = nullptr;
 
-    // The silent output's renderer.
+    // fluidsynth renders on its own thread and walks the player list unguarded while it does: creating or
+    // deleting a player must not overlap a block being rendered.
+    std::mutex renderMutex_;
+
+    // The renderer of the silent and file outputs.
+    std::string outputFile_;
     std::thread puller_;
     std::mutex pullMutex_;
     std::condition_variable pullWake_;
