@@ -85,8 +85,8 @@ void InstallerWindow::closeEvent(QCloseEvent* event) {
 }
 
 void InstallerWindow::keyPressEvent(QKeyEvent* event) {
-    // A plain window's button does not take Return by itself; the focused OK button does here.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && button1_->hasFocus()) {
+    // A plain window's button does not take Return by itself. OK is the only control, so Return means OK.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         button1_->click();
         return;
     }
