@@ -9,7 +9,7 @@
 namespace vis {
 
 class MciMediaDevice : public MediaDevice {
-public:
+  public:
     MciMediaDevice() = default;
     ~MciMediaDevice() override;
     MciMediaDevice(const MciMediaDevice&) = delete;
@@ -27,7 +27,7 @@ public:
     // MM_MCINOTIFY arrived at the notify window.
     void Notified();
 
-private:
+  private:
     HWND window_ = nullptr;
     MCIDEVICEID device_ = 0;
 };

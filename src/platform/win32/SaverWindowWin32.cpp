@@ -16,7 +16,7 @@ constexpr wchar_t kSaverClass[] = L"TFmqv";
 
 // The saver's window as the core sees it, plus what the window procedure needs.
 class Win32SaverWindow : public SaverWindow {
-public:
+  public:
     explicit Win32SaverWindow(Win32Application& app) : app_(app) {}
 
     bool Create();
@@ -43,7 +43,7 @@ public:
 
     MciMediaDevice media;
 
-private:
+  private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -94,8 +94,8 @@ void Win32SaverWindow::Blit(HDC dc, Rect r) const {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 24;
     bi.bmiHeader.biCompression = BI_RGB;
-    SetDIBitsToDevice(dc, r.left, r.top, static_cast<DWORD>(r.Width()), static_cast<DWORD>(r.Height()), r.left, 0,
-                      0, static_cast<UINT>(r.Height()), screen.Row(r.top), &bi, DIB_RGB_COLORS);
+    SetDIBitsToDevice(dc, r.left, r.top, static_cast<DWORD>(r.Width()), static_cast<DWORD>(r.Height()), r.left, 0, 0,
+                      static_cast<UINT>(r.Height()), screen.Row(r.top), &bi, DIB_RGB_COLORS);
 }
 
 void Win32SaverWindow::FlushTick() {
@@ -160,7 +160,8 @@ LRESULT Win32SaverWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         ClientToScreen(window_, &at);
         if (at.x == lastPointer_.x && at.y == lastPointer_.y) return 0;
         lastPointer_ = at;
-        if (fm_) Dispatch(app_, [&] { fm_->FormMouseMove(ShiftState(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); });
+        if (fm_)
+            Dispatch(app_, [&] { fm_->FormMouseMove(ShiftState(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); });
         return 0;
     }
     case WM_ACTIVATEAPP:
@@ -189,7 +190,7 @@ LRESULT Win32SaverWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 // One millisecond of timer resolution for the life of the saver: the frame timer's waits are 50 ms steps.
 class TimerResolution {
-public:
+  public:
     TimerResolution() { timeBeginPeriod(1); }
     ~TimerResolution() { timeEndPeriod(1); }
     TimerResolution(const TimerResolution&) = delete;

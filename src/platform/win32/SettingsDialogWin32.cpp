@@ -27,8 +27,22 @@ constexpr int kLblUrlId = 301;
 constexpr RECT kImageRect{1, 1, 1 + 287, 1 + 120};
 
 constexpr std::array<POINT, 16> kEffectBoxPlaces = {{
-    {1, 10}, {1, 40}, {1, 70}, {1, 100}, {59, 10}, {59, 40}, {59, 70}, {59, 100},
-    {118, 10}, {118, 40}, {118, 70}, {118, 100}, {176, 10}, {176, 40}, {176, 70}, {176, 100},
+    {1, 10},
+    {1, 40},
+    {1, 70},
+    {1, 100},
+    {59, 10},
+    {59, 40},
+    {59, 70},
+    {59, 100},
+    {118, 10},
+    {118, 40},
+    {118, 70},
+    {118, 100},
+    {176, 10},
+    {176, 40},
+    {176, 70},
+    {176, 100},
 }};
 
 HFONT MakeFont(const wchar_t* family, int pixels, BYTE charset, bool bold = false, bool underline = false) {
@@ -58,7 +72,7 @@ struct Fonts {
 LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam);
 
 class Win32SettingView : public SettingView {
-public:
+  public:
     Win32SettingView(Win32Application& app, const std::string& programPath)
         : app_(app), form_(*this, shell_, programPath, PathStyle::Windows) {}
 
@@ -66,9 +80,7 @@ public:
     HWND Handle() const { return window_; }
     void Show();
 
-    bool Checked(SettingBox box) const override {
-        return SendMessageW(Box(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    }
+    bool Checked(SettingBox box) const override { return SendMessageW(Box(box), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     void SetCheckedState(SettingBox box, bool checked) override {
         SendMessageW(Box(box), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
@@ -90,14 +102,14 @@ public:
 
     void PaintPanel(HWND panel, HDC dc);
 
-private:
+  private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND Box(SettingBox box) const { return boxes_[static_cast<std::size_t>(box)]; }
     HWND TrackBar(SettingTrackBar bar) const { return trackBars_[static_cast<std::size_t>(bar)]; }
-    HWND Control(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h,
-                  int id, HFONT font);
+    HWND Control(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h, int id,
+                 HFONT font);
     HWND Panel(int page);
     void BuildEffectsPage();
     void BuildTimesPage();
@@ -150,17 +162,16 @@ bool Win32SettingView::Create() {
     shell_.SetOwner(window_);
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.century12), FALSE);
 
-    pageControl_ = Control(window_, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP, 4, 5, 297, 153, 0,
-                           fonts_.century12);
+    pageControl_ =
+        Control(window_, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP, 4, 5, 297, 153, 0, fonts_.century12);
     UpdateTabs();
     // Each page's panel fills the tab control's display area (known once the tabs are in).
     RECT page{0, 0, 297, 153};
     TabCtrl_AdjustRect(pageControl_, FALSE, &page);
     for (int i = 0; i < 3; ++i) {
-        panels_[static_cast<std::size_t>(i)] =
-            CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN, 4 + page.left,
-                            5 + page.top, page.right - page.left, page.bottom - page.top, window_, nullptr,
-                            app_.Instance(), this);
+        panels_[static_cast<std::size_t>(i)] = CreateWindowExW(
+            WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN, 4 + page.left, 5 + page.top,
+            page.right - page.left, page.bottom - page.top, window_, nullptr, app_.Instance(), this);
         SetWindowLongPtrW(panels_[static_cast<std::size_t>(i)], GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     BuildEffectsPage();
@@ -191,7 +202,9 @@ HWND Win32SettingView::Control(HWND parent, const wchar_t* cls, const wchar_t* t
     return c;
 }
 
-HWND Win32SettingView::Panel(int page) { return panels_[static_cast<std::size_t>(page)]; }
+HWND Win32SettingView::Panel(int page) {
+    return panels_[static_cast<std::size_t>(page)];
+}
 
 void Win32SettingView::BuildEffectsPage() {
     HWND panel = Panel(static_cast<int>(SettingPage::TSEffect1));
@@ -199,9 +212,8 @@ void Win32SettingView::BuildEffectsPage() {
         const auto box = EffectBox(n);
         const POINT at = kEffectBoxPlaces[static_cast<std::size_t>(n - 1)];
         // No caption: the picture behind the boxes is their labelling.
-        boxes_[static_cast<std::size_t>(box)] =
-            Control(panel, WC_BUTTONW, L"", BS_AUTOCHECKBOX | WS_TABSTOP, at.x, at.y, 12, 12,
-                    kBoxId + static_cast<int>(box), fonts_.century12);
+        boxes_[static_cast<std::size_t>(box)] = Control(panel, WC_BUTTONW, L"", BS_AUTOCHECKBOX | WS_TABSTOP, at.x,
+                                                        at.y, 12, 12, kBoxId + static_cast<int>(box), fonts_.century12);
     }
 }
 
@@ -227,8 +239,8 @@ void Win32SettingView::BuildTimesPage() {
     const int tops[2] = {30, 76};
     const int designPositions[2] = {4, 2};
     for (std::size_t i = 0; i < 2; ++i) {
-        HWND bar = Control(panel, TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS | WS_TABSTOP, 8,
-                           tops[i], 100, 20, kTrackBarId + static_cast<int>(i), nullptr);
+        HWND bar = Control(panel, TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS | WS_TABSTOP, 8, tops[i],
+                           100, 20, kTrackBarId + static_cast<int>(i), nullptr);
         SendMessageW(bar, TBM_SETRANGE, FALSE, MAKELPARAM(0, 9));
         SendMessageW(bar, TBM_SETTICFREQ, 1, 0);
         SendMessageW(bar, TBM_SETPAGESIZE, 0, 2);
@@ -246,12 +258,12 @@ void Win32SettingView::BuildAboutPage() {
         const char* text;
         int x, y, w, h;
     };
-    for (const Text& t : {Text{kAboutLabel1, 8, 8, 273, 33}, Text{kAboutLabel3, 8, 40, 273, 33},
-                          Text{kAboutLabel10, 8, 72, 273, 25}})
+    for (const Text& t :
+         {Text{kAboutLabel1, 8, 8, 273, 33}, Text{kAboutLabel3, 8, 40, 273, 33}, Text{kAboutLabel10, 8, 72, 273, 25}})
         Control(panel, WC_STATICW, Widen(t.text).c_str(), SS_LEFT | SS_NOPREFIX, t.x, t.y, t.w, t.h, -1,
                 fonts_.gothic12);
-    lblUrl_ = Control(panel, WC_STATICW, Widen(kMakerUrl).c_str(), SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 9, 104, 248,
-                      17, kLblUrlId, fonts_.century13Link);
+    lblUrl_ = Control(panel, WC_STATICW, Widen(kMakerUrl).c_str(), SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 9, 104, 248, 17,
+                      kLblUrlId, fonts_.century13Link);
 }
 
 void Win32SettingView::BuildBottomRow() {
@@ -301,7 +313,8 @@ void Win32SettingView::SetCurrentPage(SettingPage page) {
         SendMessageW(pageControl_, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
         if (item.lParam == currentPage_) TabCtrl_SetCurSel(pageControl_, i);
     }
-    for (int i = 0; i < 3; ++i) ShowWindow(Panel(i), i == currentPage_ ? SW_SHOW : SW_HIDE);
+    for (int i = 0; i < 3; ++i)
+        ShowWindow(Panel(i), i == currentPage_ ? SW_SHOW : SW_HIDE);
 }
 
 void Win32SettingView::ShowPageOfTab() {

@@ -11,7 +11,7 @@
 namespace vis {
 
 class Win32Application : public Application {
-public:
+  public:
     explicit Win32Application(HINSTANCE instance);
     ~Win32Application() override;
     Win32Application(const Win32Application&) = delete;
@@ -41,7 +41,7 @@ public:
     // Runs until WM_QUIT; returns its exit code.
     int Run(const IdleHandler& idle);
 
-private:
+  private:
     HINSTANCE instance_;
     HWND owner_ = nullptr;
     HWND main_ = nullptr;

@@ -7,7 +7,9 @@
 
 namespace vis {
 
-std::uint32_t Win32Clock::NowMs() { return timeGetTime(); }
+std::uint32_t Win32Clock::NowMs() {
+    return timeGetTime();
+}
 
 bool MutexGuard::TryAcquire() {
     if (mutex_) return true;
