@@ -175,13 +175,9 @@ LRESULT Win32SaverWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (fm_) Dispatch(app_, [&] { fm_->Close(); });
         return 0;
     case WM_SYSCOMMAND:
-        // Another screen saver starting, or the monitor-power and task-switch commands, must not take
-        // over while this one runs.
+        // The system's own screen saver must not start over this one.
         if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
         break;
-    case WM_SETCURSOR:
-        SetCursor(nullptr);
-        return TRUE;
     default:
         break;
     }

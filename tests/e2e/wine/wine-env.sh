@@ -15,6 +15,12 @@ SCREEN_H=${SCREEN_H:-768}
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "-- $*"; }
 
+# One test at a time per prefix, across every build tree and ctest run: they share the prefix's wineserver,
+# its "QOR" mutex and the display's windows. Held until the script ends.
+mkdir -p "$(dirname "$WINEPREFIX")"
+exec {VIS_PREFIX_LOCK}>"$WINEPREFIX.lock"
+flock -w 600 "$VIS_PREFIX_LOCK" || fail "the Wine prefix $WINEPREFIX stayed busy for 10 minutes"
+
 require_tools() {
     local t
     for t in wine wineserver Xvfb xdotool convert xwd; do
