@@ -40,6 +40,11 @@ bool FolderExists(const std::string& path) {
 }
 
 void CreateEmptyFile(const std::string& path) {
+    // Only a regular file is truncated in place. A link would truncate whatever it points to, perhaps outside
+    // the data folder, and opening a named pipe waits for a reader: such an entry is replaced by the file.
+    std::error_code ec;
+    const auto st = fs::symlink_status(FsPath(path), ec);
+    if (!ec && fs::exists(st) && !fs::is_regular_file(st) && !fs::is_directory(st)) fs::remove(FsPath(path), ec);
     std::ofstream f(FsPath(path), std::ios::binary | std::ios::trunc);
     if (!f) throw EFCreateError(FormatMessage("ﾌｧｲﾙ %s を作成できません", path));
 }
@@ -67,7 +72,9 @@ bool ForceDirectories(const std::string& path) {
 }
 
 std::optional<std::string> ReadFileBounded(const std::string& path, std::uintmax_t maxBytes) {
-    if (!FileExists(path)) return std::nullopt;
+    // Regular files only: a named pipe or a device would make the read wait or run on for ever.
+    std::error_code ec;
+    if (!fs::is_regular_file(FsPath(path), ec)) return std::nullopt;
     std::ifstream f(FsPath(path), std::ios::binary);
     if (!f) return std::nullopt;
     std::string bytes;
@@ -106,7 +113,10 @@ void WriteFileReplacing(const std::string& path, const std::string& bytes) {
         throw EInOutError(InOutErrorText(static_cast<int>(err)));
     }
 #else
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A fresh file, never one reached through an entry of that name that is already there (a link could
+    // lead out of the folder).
+    ::unlink(temp.c_str());
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) throw EInOutError(InOutErrorText(errno));
     std::size_t done = 0;
     int err = 0;

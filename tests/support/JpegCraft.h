@@ -35,20 +35,22 @@ inline std::size_t FirstScanData(const std::string& jpeg) {
 }
 
 // The first scan (its SOS segment and data) repeated until the file has `scans` more scans in front of the
-// rest. In a progressive file the first scan is the DC scan; sending it again is legal and only redoes work,
-// which is what a decoder must bound.
+// rest. In a progressive file the first scan is the DC scan; made a plain one (no successive approximation,
+// Ah = Al = 0), sending it again is legal and only redoes work, which is what a decoder must bound. (Its data
+// still parses: the point transform only shifts the decoded values.)
 inline std::string RepeatFirstScan(const std::string& jpeg, int scans) {
     const std::size_t sos = jpeg.find("\xFF\xDA");
     const std::size_t dataStart = FirstScanData(jpeg);
-    if (dataStart == std::string::npos) return jpeg;
+    if (dataStart == std::string::npos || dataStart > jpeg.size()) return jpeg;
     std::size_t end = dataStart;
     // The data ends at the first marker that is neither a stuffed zero nor a restart marker.
     while (end + 1 < jpeg.size() &&
            !(JpegByte(jpeg, end) == 0xFF && JpegByte(jpeg, end + 1) != 0 &&
              (JpegByte(jpeg, end + 1) < 0xD0 || JpegByte(jpeg, end + 1) > 0xD7)))
         ++end;
-    const std::string scan = jpeg.substr(sos, end - sos);
     std::string out = jpeg.substr(0, end);
+    out[dataStart - 1] = 0; // Ah, Al: the last byte of the scan header
+    const std::string scan = out.substr(sos);
     out.reserve(jpeg.size() + scan.size() * static_cast<std::size_t>(scans));
     for (int i = 0; i < scans; ++i) out += scan;
     out += jpeg.substr(end);
