@@ -41,7 +41,8 @@ void* X11Display() {
 InstallerWindow::InstallerWindow(const std::string& programPath, Application& app, InstallerFiles& files,
                                  SystemSettings& settings, Shell& shell, const std::string& activeSaverStore,
                                  QWidget* parent)
-    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+    // A tool window, so that the installer shows no task-bar button; only the close box in its title bar.
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       app_(app), form_(programPath, files, settings, shell, [this] { close(); }, activeSaverStore) {
     setObjectName("FmInst");
