@@ -49,16 +49,6 @@ done
 [[ -n $twin ]] || fail "no saver window within 15 s"
 note "window after $(elapsed "$t0") s"
 
-# Frames for 3 s after the window appeared.
-frames=()
-for i in $(seq 60); do
-    f="$SESSION_DIR/frame$i.xwd"
-    xwd -root -silent >"$f"
-    frames+=("$f:$(echo "$(now) - $twin" | bc)")
-    (($(echo "$(now) - $twin > 3" | bc))) && break
-    sleep 0.03
-done
-
 cx=$((SCREEN_W / 2)) cy=$((SCREEN_H / 2))
 # Picture 0 (200 x 150) centred: its quadrants' middles, and black just outside its edges.
 check_picture0() {
@@ -79,24 +69,32 @@ check_picture1() {
         near "$(pixel_of "$1" $((cx + 75)) $((cy + 50)))" 127,127,127 &&
         near "$(pixel_of "$1" $((cx - 154)) "$cy")" 0,0,0 4
 }
+
+# Frames back to back for 3 s after the window appeared (picture 0 stays only about 100 ms). One pixel inside
+# both pictures' lower-right quadrant tells them apart: yellow for picture 0, grey for picture 1.
 first_at="" pic1_at=""
-for entry in "${frames[@]}"; do
-    f=${entry%%:*} at=${entry##*:}
-    centre=$(pixel_of "$f" "$cx" "$cy")
+frame="$SESSION_DIR/frame.xwd"
+while (($(echo "$(now) - $twin < 3" | bc))); do
+    xwd -root -silent >"$frame"
+    at=$(echo "$(now) - $twin" | bc)
+    mark=$(xwd_pixel "$frame" $((cx + 50)) $((cy + 37)))
+    near "$mark" 0,0,0 4 && continue
     if [[ -z $first_at ]]; then
-        near "$centre" 0,0,0 4 && continue
-        check_picture0 "$f" || fail "the first picture on the screen (at ${at} s) is not picture 0 centred"
         first_at=$at
-        convert "$f" "$VIS_ROOT/build/wine-saver-picture0.png"
-    elif check_picture1 "$f"; then
+        mv "$frame" "$SESSION_DIR/picture0.xwd"
+    elif near "$mark" 127,127,127; then
         pic1_at=$at
+        mv "$frame" "$SESSION_DIR/picture1.xwd"
         break
     fi
 done
 [[ -n $first_at ]] || fail "picture 0 did not appear within 3 s of the window"
+check_picture0 "$SESSION_DIR/picture0.xwd" || fail "the first picture on the screen is not picture 0 centred"
+convert "$SESSION_DIR/picture0.xwd" "$VIS_ROOT/build/wine-saver-picture0.png"
 note "picture 0 at ${first_at} s after the window appeared"
 (($(echo "$first_at >= 0.8 && $first_at <= 2.0" | bc))) || fail "picture 0 came at ${first_at} s, not about 1 s"
 [[ -n $pic1_at ]] || fail "picture 1 did not follow within 3 s"
+check_picture1 "$SESSION_DIR/picture1.xwd" || fail "the second picture on the screen is not picture 1 centred"
 note "picture 1 at ${pic1_at} s"
 [[ ! -e $data/install.exe ]] || fail "install.exe was not deleted from the data folder"
 

@@ -125,6 +125,17 @@ pixel_of() {
     convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)],%[fx:int(255*p{$2,$3}.g+0.5)],%[fx:int(255*p{$2,$3}.b+0.5)]" info:
 }
 
+# The same, read straight from the dump (fast enough to test every frame while capturing): the header's
+# size, byte order, bits per pixel, bytes per line and colour map entries locate the pixel.
+xwd_pixel() {
+    local f=$1 x=$2 y=$3
+    local -a h p
+    read -r -a h < <(od -An -tu4 --endian=big -N 80 "$f" | tr -s ' \n' ' ')
+    local off=$((h[0] + h[19] * 12 + y * h[12] + x * h[11] / 8))
+    read -r -a p < <(od -An -tu1 -j "$off" -N 4 "$f")
+    if ((h[7] == 0)); then echo "${p[2]},${p[1]},${p[0]}"; else echo "${p[1]},${p[2]},${p[3]}"; fi
+}
+
 # True when colour "r,g,b" is within tol of the expected "r,g,b" on every channel.
 near() {
     local IFS=,
