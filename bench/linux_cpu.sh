@@ -4,6 +4,7 @@
 # transitions (50 ms steps), for the sleeping loop and for the classic loop that polls the clock whenever
 # the event queue is empty (VISTRELLE_LOOP=spin).
 # Usage: bench/linux_cpu.sh [QV]   (default: build/release, then build/dev)
+# The machine's load shows in the lateness: note the load average beside the numbers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 qv=${1:-}
@@ -79,7 +80,7 @@ run spin 1 1 20 "" >/dev/null
 read -r n_spin p50_spin p99_spin max_spin < <(lateness "$work/ticks.spin")
 
 printf '\n| loop | CPU over 10 s of display | ticks | lateness p50 | p99 | max |\n|---|---|---|---|---|---|\n'
-printf '| precise single-shot timer to the due time | %s %% | %s | %s ms | %s ms | %s ms |\n' \
+printf '| sleeping until the due millisecond (timerfd) | %s %% | %s | %s ms | %s ms | %s ms |\n' \
     "$cpu_sleep" "$n_sleep" "$p50_sleep" "$p99_sleep" "$max_sleep"
 printf '| polling on every empty queue (classic idle loop) | %s %% | %s | %s ms | %s ms | %s ms |\n' \
     "$cpu_spin" "$n_spin" "$p50_spin" "$p99_spin" "$max_spin"
