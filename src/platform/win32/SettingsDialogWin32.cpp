@@ -189,6 +189,8 @@ void Win32SettingView::Show() {
     ShowWindow(window_, SW_SHOW);
     UpdateWindow(window_);
     SetForegroundWindow(window_);
+    // The first control in tab order has the focus, so the keyboard works from the start.
+    SetFocus(pageControl_);
     if (shown_) return;
     shown_ = true;
     form_.CallHandler(app_, &TFmSetting::FormShow);
