@@ -443,12 +443,15 @@ TEST(TFmInstFake, ErrorsStopTheInstallationButNotTheClose) {
     EXPECT_EQ(app.errors, std::vector<std::string>{"System.ini に書き込めません"});
 
     FakeInstall broken("SUNSET");
+    broken.fs.AddFile("C:\\WINDOWS\\SUNSET.SCR", "the installed saver");
     broken.fs.failWriteAt = 100;
     TFmInst form2 = broken.Form();
     EXPECT_FALSE(Dispatch(app, [&] { form2.FormCreate(); }));
     EXPECT_EQ(app.errors.back(), "ﾌｧｲﾙ C:\\WINDOWS\\install.exe を作成できません");
     EXPECT_TRUE(broken.settings.recordedSavers.empty());
-    EXPECT_EQ(broken.fs.At("C:\\WINDOWS\\SUNSET.SCR"), nullptr);
+    // The saver installed before stays as it was.
+    ASSERT_NE(broken.fs.At("C:\\WINDOWS\\SUNSET.SCR"), nullptr);
+    EXPECT_EQ(broken.fs.At("C:\\WINDOWS\\SUNSET.SCR")->bytes, "the installed saver");
     form2.FormClose();
     EXPECT_EQ(broken.settings.activeCalls, std::vector<bool>{true});
 }

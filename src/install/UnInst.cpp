@@ -74,9 +74,10 @@ void TFmInst::FormCreate() {
     saverPath_ = JoinPath(r, saverName, style);
     const std::string& t = saverPath_;
 
-    if (EntryExistsAsFile(files_, t)) files_.Delete(t);
     const std::string targetFolder = ContainingFolder(t, style);
     DuplicateFile(files_, p, targetFolder);
+    // The older saver goes only once its replacement exists: a copy that fails leaves the installed one working.
+    if (EntryExistsAsFile(files_, t)) files_.Delete(t);
     // The copy was made under the installer's own name beside T; it becomes T.
     files_.Move(JoinPath(targetFolder, FileNamePart(p, style), style), t);
 

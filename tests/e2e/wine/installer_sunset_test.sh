@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The installer under Wine: C:\WINDOWS\velloran\SUNSET\install.exe makes C:\WINDOWS\SUNSET.SCR (replacing an
 # older one), leaves no install.exe in C:\WINDOWS, records the saver in system.ini [boot] SCRNSAVE.EXE,
-# switches the screen saver on and opens the readme when its window closes. A long folder name is recorded
+# switches the screen saver on and opens the readme when its window closes. A copy that fails is reported in
+# the error box "Installer for QV" and leaves the installed saver alone. A long folder name is recorded
 # by its "~" alias, and the saver started by that short path deletes the installer left in its data folder.
 source "$(dirname "$0")/wine-env.sh"
 QV_EXE=${VIS_QV_EXE:-$QV_EXE}
@@ -75,6 +76,37 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [[ -n $found ]] || fail "the readme beside the installer was not opened"
+timeout 10 wineserver -k >/dev/null 2>&1 || true
+wineserver -p 30
+
+# --- A copy that cannot be made: the error box, then the window; the installed saver stays --------------------
+mkdir "$win/install.exe" # a folder where the copy would go
+set_screen_saver_active 0
+timeout -k 2 60 wine 'C:\WINDOWS\velloran\SUNSET\install.exe' 2>/dev/null &
+tpid=$!
+box=""
+for _ in $(seq 200); do
+    box=$(visible_window '^Installer for QV$')
+    [[ -n $box ]] && break
+    kill -0 "$tpid" 2>/dev/null || fail "the installer ended without showing its error"
+    sleep 0.05
+done
+[[ -n $box ]] || fail "no error box with the caption Installer for QV"
+[[ -z $(visible_window '^Install Screen Saver$') ]] || fail "the window showed before the installation's error"
+xdotool key Return
+for _ in $(seq 200); do
+    [[ -n $(visible_window '^Install Screen Saver$') ]] && break
+    sleep 0.05
+done
+[[ -n $(visible_window '^Install Screen Saver$') ]] || fail "the window did not open after the error"
+xdotool key Return
+status=0
+wait "$tpid" || status=$?
+[[ $status -eq 0 ]] || fail "the installer ended with status $status after an error"
+cmp -s "$QV_EXE" "$win/SUNSET.SCR" || fail "the failed copy took the installed saver with it"
+[[ $(scrnsave_value) == "$value" ]] || fail "SCRNSAVE.EXE changed although the copy failed"
+[[ $(screen_saver_active) == 1 ]] || fail "closing after an error did not switch the screen saver on"
+rmdir "$win/install.exe"
 timeout 10 wineserver -k >/dev/null 2>&1 || true
 wineserver -p 30
 
