@@ -30,9 +30,9 @@ struct SaverPlatform {
     std::string programPath;
     PathStyle style = NativePathStyle();
     // A fixed seed replays a show (tests, the renderer); otherwise the clock seeds the generator.
-    std::optional<std::uint64_t> seed;
+    std::optional<std::uint64_t> seed{};
     // A shell handed a data folder directly (the renderer) uses it instead of deriving it from programPath.
-    std::optional<std::string> dataFolder;
+    std::optional<std::string> dataFolder{};
     // A viewer of someone else's folder: creation neither deletes install.exe nor creates the folder.
     bool leaveDataFolderAlone = false;
 };
