@@ -15,9 +15,6 @@ cleanup_installs() { rm -rf "$win/velloran" "$win/SUNSET.SCR" "$win/Night Sky.SC
 cleanup_installs
 trap 'status=$?; cleanup_installs; (exit $status); session_cleanup' EXIT
 
-# Wine's own setup registers no program for .txt: name notepad, as a Windows installation has it.
-run_wine 30 reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1 || fail "could not register .txt"
-
 set_screen_saver_active() {
     run_wine 30 reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveActive /t REG_SZ /d "$1" /f >/dev/null 2>&1 ||
         fail "could not set ScreenSaveActive"
