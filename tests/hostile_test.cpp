@@ -24,6 +24,7 @@
 #include <set>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace vis {
@@ -395,6 +396,18 @@ TEST(HostileFolder, QorInfThatCannotBeReadEndsSilently) {
             EXPECT_EQ(d.missingFile, "qor_inf") << i << arg;
         }
         EXPECT_EQ(saver.Take(), before);
+    }
+    // Where permissions do count, a file without read permission passes start-up (it exists) and the window
+    // reports it in the error box, running on the defaults.
+    if (::geteuid() != 0) {
+        Saver saver;
+        saver.Standard(2);
+        fs::permissions(saver.File("qor_inf"), fs::perms::none);
+        ASSERT_EQ(saver.Start("/s").outcome, StartOutcome::RunWindow);
+        Show show(saver);
+        show.run.RunUntil(kMinute);
+        EXPECT_EQ(show.Errors(), std::vector<std::string>{InOutErrorText(5)});
+        EXPECT_FALSE(show.run.Ended());
     }
 }
 
