@@ -8,7 +8,7 @@
 namespace vis::fuzz {
 
 class FuzzInput {
-public:
+  public:
     FuzzInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
     std::uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
@@ -24,7 +24,7 @@ public:
         return s;
     }
 
-private:
+  private:
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t pos_ = 0;

@@ -50,7 +50,9 @@ Bitmap Card(Size s, std::uint8_t tint) {
     return b;
 }
 
-void Tick(vis::TFmqv& fm) { fm.Timer1Timer(fm.Timer1, 0); }
+void Tick(vis::TFmqv& fm) {
+    fm.Timer1Timer(fm.Timer1, 0);
+}
 
 // Runs one phase to its end; the number of ticks it took, or nullopt when it did not end.
 std::optional<int> RunPhase(vis::TFmqv& fm, int state) {
@@ -64,7 +66,8 @@ std::optional<int> RunPhase(vis::TFmqv& fm, int state) {
 // The window shows `b` at `at`, clipped to the screen.
 bool Shows(const Bitmap& screen, const Bitmap& b, vis::Point at) {
     const std::int32_t x0 = std::max(0, at.x), y0 = std::max(0, at.y);
-    const std::int32_t x1 = std::min(screen.Width(), at.x + b.Width()), y1 = std::min(screen.Height(), at.y + b.Height());
+    const std::int32_t x1 = std::min(screen.Width(), at.x + b.Width()),
+                       y1 = std::min(screen.Height(), at.y + b.Height());
     for (std::int32_t y = y0; y < y1; ++y)
         for (std::int32_t x = x0; x < x1; ++x)
             if (screen.Pixel(x, y) != b.Pixel(x - at.x, y - at.y)) return false;
@@ -88,8 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vis::VirtualClock clock;
     vis::RecordingSystemSettings system;
     vis::ScriptedMediaDevice media;
-    vis::TFmqv fm(vis::SaverPlatform{app, window, clock, system, media, "/saver/Saver.scr", vis::PathStyle::Posix,
-                                     seed, "/nonexistent/velloran/Saver", true});
+    vis::TFmqv fm(vis::SaverPlatform{app, window, clock, system, media, "/saver/Saver.scr", vis::PathStyle::Posix, seed,
+                                     "/nonexistent/velloran/Saver", true});
     fm.FitToScreen();
     fm.Randomize();
     fm.RandomPosition = flags & 1;

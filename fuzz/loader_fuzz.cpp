@@ -38,7 +38,9 @@ using vis::Bitmap;
 constexpr int kSlots = vis::fuzz::kLoaderSlots;
 using namespace vis::fuzz;
 
-bool Loadable(int kind) { return kind >= Baseline && kind <= LinkToPicture; }
+bool Loadable(int kind) {
+    return kind >= Baseline && kind <= LinkToPicture;
+}
 
 Bitmap Pattern(std::int32_t w, std::int32_t h, std::uint8_t tint) {
     Bitmap b(w, h);
@@ -72,7 +74,7 @@ void Write(const fs::path& p, const std::string& bytes) {
 
 // The folder and the fixed files, made once per process; each input changes only the entries that differ.
 class Fixture {
-public:
+  public:
     Fixture() {
         std::string tmpl = (fs::temp_directory_path() / "vistrelle-loader-fuzz-XXXXXX").string();
         if (!::mkdtemp(tmpl.data())) std::abort();
@@ -94,7 +96,8 @@ public:
         bytes_[HugeHeader] = huge;
         outside_ = root_ / "outside.jpg";
         Write(outside_, bytes_[Progressive]);
-        for (int k = Baseline; k <= OnePixel; ++k) vis::DecodeJpeg(bytes_[k].data(), bytes_[k].size(), decoded_[k]);
+        for (int k = Baseline; k <= OnePixel; ++k)
+            vis::DecodeJpeg(bytes_[k].data(), bytes_[k].size(), decoded_[k]);
         decoded_[LinkToPicture] = decoded_[Progressive];
     }
     ~Fixture() {
@@ -145,7 +148,7 @@ public:
         for (const auto& e : fs::directory_iterator(data_)) {
             std::error_code ec;
             const auto st = e.symlink_status(ec);
-            std::string what = fs::is_symlink(st)      ? "link:" + fs::read_symlink(e.path(), ec).string()
+            std::string what = fs::is_symlink(st)     ? "link:" + fs::read_symlink(e.path(), ec).string()
                                : fs::is_directory(st) ? "folder"
                                                       : "file:" + Read(e.path());
             s[e.path().filename().string()] = what;
@@ -153,7 +156,7 @@ public:
         return s;
     }
 
-private:
+  private:
     fs::path root_, data_, outside_;
     std::array<std::string, kKinds> bytes_;
     std::array<Bitmap, kKinds> decoded_;
@@ -181,10 +184,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint64_t seed = in.Byte();
     const int loads = 1 + (flags >> 5) % 4;
     std::array<int, kSlots> kinds{};
-    for (int& k : kinds) k = in.Byte() % kKinds;
+    for (int& k : kinds)
+        k = in.Byte() % kKinds;
     const std::string own = in.Rest();
 
-    for (int n = 0; n < kSlots; ++n) fixture.Put("qor_" + std::to_string(n), kinds[static_cast<std::size_t>(n)], own);
+    for (int n = 0; n < kSlots; ++n)
+        fixture.Put("qor_" + std::to_string(n), kinds[static_cast<std::size_t>(n)], own);
     fixture.Put("qor_inf", InputBytes, vis::QorInfText(last, "1111111111111111", 5, 3));
     const bool title = flags & 1, grey = flags & 4, sepia = flags & 8, installer = flags & 16;
     fixture.Marker("qor_title", title);
@@ -199,8 +204,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vis::VirtualClock clock;
     vis::RecordingSystemSettings system;
     vis::ScriptedMediaDevice media;
-    vis::TFmqv fm(vis::SaverPlatform{app, window, clock, system, media, "/saver/Saver.scr", vis::PathStyle::Posix,
-                                     seed, fixture.DataString(), false});
+    vis::TFmqv fm(vis::SaverPlatform{app, window, clock, system, media, "/saver/Saver.scr", vis::PathStyle::Posix, seed,
+                                     fixture.DataString(), false});
     fm.FormCreate();
     // The window's creation deletes a leftover installer and nothing else; from then on nothing changes.
     if (vis::FileExists(fixture.DataString() + "/install.exe")) std::abort();

@@ -31,7 +31,8 @@ Bitmap Pattern(std::int32_t w, std::int32_t h) {
     Bitmap b(w, h);
     for (std::int32_t y = 0; y < h; ++y)
         for (std::int32_t x = 0; x < w; ++x)
-            b.SetPixel(x, y, static_cast<vis::Color>((x * 23) & 0xFF) << 16 | ((y * 41) & 0xFF) << 8 | ((x ^ y) & 0xFF));
+            b.SetPixel(x, y,
+                       static_cast<vis::Color>((x * 23) & 0xFF) << 16 | ((y * 41) & 0xFF) << 8 | ((x ^ y) & 0xFF));
     return b;
 }
 
@@ -62,7 +63,8 @@ std::string CmykJpeg(int w, int h) {
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<unsigned char> row(static_cast<std::size_t>(w) * 4);
     while (cinfo.next_scanline < cinfo.image_height) {
-        for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<unsigned char>(i * 7 + cinfo.next_scanline);
+        for (std::size_t i = 0; i < row.size(); ++i)
+            row[i] = static_cast<unsigned char>(i * 7 + cinfo.next_scanline);
         JSAMPROW r = row.data();
         jpeg_write_scanlines(&cinfo, &r, 1);
     }

@@ -79,7 +79,7 @@ std::set<std::string> Changed(const Snapshot& before, const Snapshot& after) {
 
 // A saver program in a temporary folder with its data folder beside it, under any file name.
 class Saver {
-public:
+  public:
     explicit Saver(const std::string& programName = "Saver.scr")
         : program(dir.Path() + "/" + programName), data(DataFolderPath(program, P)), name(fs::path(data).filename()) {
         fs::create_directories(fs::path(data));
@@ -93,7 +93,8 @@ public:
     // Pictures 0 .. last, each a small picture of its own size; the settings-page picture; qor_inf.
     void Standard(int last) const {
         Inf(last);
-        for (int n = 0; n <= last; ++n) Write("qor_" + std::to_string(n), Jpeg(24 + n, 18));
+        for (int n = 0; n <= last; ++n)
+            Write("qor_" + std::to_string(n), Jpeg(24 + n, 18));
         Write("qor_effect1", SaveBmp(Pattern(12, 8)));
     }
     Snapshot Take() const { return vis::Take(dir.Path()); }
@@ -117,7 +118,7 @@ public:
 
 // A saver window running over the folder: the pictures it made current, in order.
 class Show {
-public:
+  public:
     explicit Show(const Saver& saver) : run(saver.Options()) {
         run.onTick = [this](const HeadlessTick& t) {
             if ((t.state == 1 || t.state == 5) && run.Fmqv().SlideState == 2) currents.push_back(t.picture);
@@ -126,7 +127,8 @@ public:
     }
     std::vector<std::string> Errors() const {
         std::vector<std::string> texts;
-        for (const auto& e : run.errors) texts.push_back(e.message);
+        for (const auto& e : run.errors)
+            texts.push_back(e.message);
         return texts;
     }
 
@@ -136,7 +138,7 @@ public:
 
 // The dialog's controls held in memory.
 class View : public SettingView {
-public:
+  public:
     bool Checked(SettingBox box) const override { return checked[I(box)]; }
     void SetCheckedState(SettingBox box, bool on) override { checked[I(box)] = on; }
     bool Enabled(SettingBox box) const override { return enabled[I(box)]; }
@@ -159,7 +161,7 @@ public:
 
 // The settings dialog created and shown over the folder, as the shell does it.
 class Dialog {
-public:
+  public:
     explicit Dialog(const Saver& saver) : form(view, shell, saver.program, P) {
         created = form.CallHandler(app, &TFmSetting::FormCreate);
         shown = form.CallHandler(app, &TFmSetting::FormShow);
@@ -230,8 +232,8 @@ TEST(HostileJpeg, CutAtEveryOffsetIsUnreadableInTheHeaderAndDamagedAfterIt) {
 TEST(HostileJpeg, OpeningPictureCutInItsHeaderClosesTheSaverSilently) {
     const std::string whole = Jpeg(24, 18);
     const std::size_t sos = whole.find("\xFF\xDA");
-    for (const std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{20},
-                                  sos - 1, sos + 2}) {
+    for (const std::size_t cut :
+         {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{20}, sos - 1, sos + 2}) {
         Saver saver;
         saver.Standard(3);
         saver.Write("qor_0", whole.substr(0, cut));
@@ -557,7 +559,8 @@ TEST(HostileQorInf, SeveralMegabytesWithoutALineBreakIsABadNumber) {
     // OK writes a whole file; the picture count comes from the folder, since line 1 was never read.
     ASSERT_TRUE(dialog.Ok());
     EXPECT_EQ(test::ReadBytes(saver.File("qor_inf")), "2\r\n1111111111111111\r\n5\r\n3\r\n");
-    for (const std::string& name : Changed(before, saver.Take())) EXPECT_TRUE(DialogMayWrite(name, saver)) << name;
+    for (const std::string& name : Changed(before, saver.Take()))
+        EXPECT_TRUE(DialogMayWrite(name, saver)) << name;
 }
 
 TEST(HostileQorInf, FileLargerThanAnySettingsIsAnInputOutputError) {

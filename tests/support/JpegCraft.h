@@ -7,7 +7,9 @@
 
 namespace vis::test {
 
-inline unsigned JpegByte(const std::string& j, std::size_t i) { return static_cast<unsigned char>(j[i]); }
+inline unsigned JpegByte(const std::string& j, std::size_t i) {
+    return static_cast<unsigned char>(j[i]);
+}
 
 // Offset of the start-of-frame marker (FF C0, C1 or C2); the height follows at +5, the width at +7.
 inline std::size_t FindStartOfFrame(const std::string& jpeg) {
@@ -44,15 +46,15 @@ inline std::string RepeatFirstScan(const std::string& jpeg, int scans) {
     if (dataStart == std::string::npos || dataStart > jpeg.size()) return jpeg;
     std::size_t end = dataStart;
     // The data ends at the first marker that is neither a stuffed zero nor a restart marker.
-    while (end + 1 < jpeg.size() &&
-           !(JpegByte(jpeg, end) == 0xFF && JpegByte(jpeg, end + 1) != 0 &&
-             (JpegByte(jpeg, end + 1) < 0xD0 || JpegByte(jpeg, end + 1) > 0xD7)))
+    while (end + 1 < jpeg.size() && !(JpegByte(jpeg, end) == 0xFF && JpegByte(jpeg, end + 1) != 0 &&
+                                      (JpegByte(jpeg, end + 1) < 0xD0 || JpegByte(jpeg, end + 1) > 0xD7)))
         ++end;
     std::string out = jpeg.substr(0, end);
     out[dataStart - 1] = 0; // Ah, Al: the last byte of the scan header
     const std::string scan = out.substr(sos);
     out.reserve(jpeg.size() + scan.size() * static_cast<std::size_t>(scans));
-    for (int i = 0; i < scans; ++i) out += scan;
+    for (int i = 0; i < scans; ++i)
+        out += scan;
     out += jpeg.substr(end);
     return out;
 }
