@@ -127,6 +127,8 @@ void Bitmap::StretchDraw(const Rect& dst, const Bitmap& src) {
             runs.push_back({i, sx, 1});
     }
     const bool copyRuns = runs.size() * 4 <= srcX.size();
+    std::size_t wide = 0;
+    while (wide + 1 < srcX.size() && srcX[wide] + 1 < src.width_) ++wide;
     std::int32_t lastSrcY = -1;
     const std::uint8_t* lastRow = nullptr;
     for (std::int32_t y = c.top; y < c.bottom; ++y) {
@@ -140,8 +142,12 @@ void Bitmap::StretchDraw(const Rect& dst, const Bitmap& src) {
         if (copyRuns) {
             for (const Run& r : runs) std::memcpy(d + r.dst * 3, s + r.src * 3, r.length * 3);
         } else {
-            for (std::int32_t i = 0; i < c.Width(); ++i, d += 3) {
-                const std::uint8_t* p = s + static_cast<std::size_t>(srcX[static_cast<std::size_t>(i)]) * 3;
+            std::size_t i = 0;
+            // Four bytes at a time while both the source pixel and the destination pixel have a neighbour to
+            // the right: the extra byte is written over by the next pixel.
+            for (; i < wide; ++i, d += 3) std::memcpy(d, s + static_cast<std::size_t>(srcX[i]) * 3, 4);
+            for (; i < srcX.size(); ++i, d += 3) {
+                const std::uint8_t* p = s + static_cast<std::size_t>(srcX[i]) * 3;
                 d[0] = p[0];
                 d[1] = p[1];
                 d[2] = p[2];
