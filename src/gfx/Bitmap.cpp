@@ -128,7 +128,8 @@ void Bitmap::StretchDraw(const Rect& dst, const Bitmap& src) {
     }
     const bool copyRuns = runs.size() * 4 <= srcX.size();
     std::size_t wide = 0;
-    while (wide + 1 < srcX.size() && srcX[wide] + 1 < src.width_) ++wide;
+    while (wide + 1 < srcX.size() && srcX[wide] + 1 < src.width_)
+        ++wide;
     std::int32_t lastSrcY = -1;
     const std::uint8_t* lastRow = nullptr;
     for (std::int32_t y = c.top; y < c.bottom; ++y) {
