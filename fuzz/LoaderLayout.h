@@ -24,6 +24,7 @@ enum LoaderKind : int {
     Folder,
     Dangling,
     Loop,
+    Pipe, // a named pipe: exists, but no picture file to read
     InputBytes,
     kKinds
 };

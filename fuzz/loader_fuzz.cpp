@@ -28,6 +28,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -129,6 +130,9 @@ class Fixture {
         case Loop:
             fs::create_symlink(name, p, ec);
             break;
+        case Pipe:
+            ::mkfifo(p.c_str(), 0644);
+            break;
         case LinkToPicture:
             fs::create_symlink(outside_, p, ec);
             break;
@@ -148,9 +152,10 @@ class Fixture {
         for (const auto& e : fs::directory_iterator(data_)) {
             std::error_code ec;
             const auto st = e.symlink_status(ec);
-            std::string what = fs::is_symlink(st)     ? "link:" + fs::read_symlink(e.path(), ec).string()
-                               : fs::is_directory(st) ? "folder"
-                                                      : "file:" + Read(e.path());
+            std::string what = fs::is_symlink(st)        ? "link:" + fs::read_symlink(e.path(), ec).string()
+                               : fs::is_directory(st)    ? "folder"
+                               : fs::is_regular_file(st) ? "file:" + Read(e.path())
+                                                         : "other";
             s[e.path().filename().string()] = what;
         }
         return s;

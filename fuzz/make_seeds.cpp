@@ -121,7 +121,8 @@ void LoaderSeeds(const fs::path& dir) {
     LoaderSeed(dir, "random", kFourLoads | 2, 7, fine);
     LoaderSeed(dir, "random-title-grey", kFourLoads | 1 | 2 | 4, 7, fine);
     LoaderSeed(dir, "sepia-installer", kFourLoads | 8 | 16, 7, fine);
-    LoaderSeed(dir, "gap", kFourLoads, 7, {Baseline, Baseline, Missing, Folder, Dangling, Loop, Baseline});
+    LoaderSeed(dir, "gap", kFourLoads, 7, {Baseline, Baseline, Missing, Folder, Dangling, Loop, Pipe, Baseline});
+    LoaderSeed(dir, "pipe-opening", kFourLoads, 7, {Pipe, Baseline, Baseline});
     LoaderSeed(dir, "damaged", kFourLoads, 7, {Baseline, CutInScan, CutInHeader, Empty, BmpFile, HugeHeader});
     LoaderSeed(dir, "huge-last", kFourLoads | 2, 202, fine);
     LoaderSeed(dir, "negative-last", kFourLoads, 200, fine);
