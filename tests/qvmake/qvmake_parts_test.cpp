@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "Demo.h"
 #include "EffectPreview.h"
+#include "settings/UnSetting.h"
 #include "Exif.h"
 #include "MakeError.h"
 #include "PixelFont.h"

@@ -1,27 +1,19 @@
 #include "EffectPreview.h"
 
 #include "PixelFont.h"
+#include "effects/Effects.h"
+#include "settings/UnSetting.h"
 
 namespace vis::make {
 
-const std::array<EffectBox, 16> kEffectBoxes{{
-    {"Normal", 1, 10},
-    {"FadeInOut", 1, 40},
-    {"Sikaku", 1, 70},
-    {"Tatesen", 1, 100},
-    {"Yokosen", 59, 10},
-    {"Seihoukei", 59, 40},
-    {"Seihoukei2", 59, 70},
-    {"En", 59, 100},
-    {"En2", 118, 10},
-    {"Tate", 118, 40},
-    {"Tate2", 118, 70},
-    {"Yoko", 118, 100},
-    {"Yoko2", 176, 10},
-    {"Dai_shou", 176, 40},
-    {"Tokei", 176, 70},
-    {"Kazaguruma", 176, 100},
-}};
+const std::array<EffectBox, 16> kEffectBoxes = [] {
+    std::array<EffectBox, 16> boxes{};
+    for (int n = 1; n <= 16; ++n) {
+        const Point at = kEffectBoxPlaces[static_cast<std::size_t>(n - 1)];
+        boxes[static_cast<std::size_t>(n - 1)] = {EffectName(n), at.x, at.y};
+    }
+    return boxes;
+}();
 
 namespace {
 // One pixel of air between the box and its name.

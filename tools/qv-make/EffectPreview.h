@@ -21,7 +21,6 @@ struct EffectBox {
 
 // The boxes in effect-number order, where the dialog lays them over the picture.
 extern const std::array<EffectBox, 16> kEffectBoxes;
-constexpr std::int32_t kEffectBoxSize = 12;
 // The picture lies at (1, 1) on the same panel as the boxes.
 constexpr std::int32_t kPreviewLeft = 1;
 constexpr std::int32_t kPreviewTop = 1;

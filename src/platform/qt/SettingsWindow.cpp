@@ -29,26 +29,6 @@ namespace {
 
 constexpr int kClientWidth = 306, kClientHeight = 189;
 
-// Where the sixteen effect boxes lie over the preview, in effect-number order.
-constexpr std::array<std::pair<int, int>, 16> kEffectBoxPlaces = {{
-    {1, 10},
-    {1, 40},
-    {1, 70},
-    {1, 100},
-    {59, 10},
-    {59, 40},
-    {59, 70},
-    {59, 100},
-    {118, 10},
-    {118, 40},
-    {118, 70},
-    {118, 100},
-    {176, 10},
-    {176, 40},
-    {176, 70},
-    {176, 100},
-}};
-
 QFont WindowFont(const char* family, int pixels, bool bold = false) {
     QFont f(QString::fromUtf8(family));
     f.setPixelSize(pixels);

@@ -26,25 +26,6 @@ constexpr int kLblUrlId = 301;
 // ImgEffect1 within Panel2.
 constexpr RECT kImageRect{1, 1, 1 + 287, 1 + 120};
 
-constexpr std::array<POINT, 16> kEffectBoxPlaces = {{
-    {1, 10},
-    {1, 40},
-    {1, 70},
-    {1, 100},
-    {59, 10},
-    {59, 40},
-    {59, 70},
-    {59, 100},
-    {118, 10},
-    {118, 40},
-    {118, 70},
-    {118, 100},
-    {176, 10},
-    {176, 40},
-    {176, 70},
-    {176, 100},
-}};
-
 HFONT MakeFont(const wchar_t* family, int pixels, BYTE charset, bool bold = false, bool underline = false) {
     // A negative height asks for the character height in pixels, as the window definition gives it.
     return CreateFontW(-pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE, charset,
@@ -212,7 +193,7 @@ void Win32SettingView::BuildEffectsPage() {
     HWND panel = Panel(static_cast<int>(SettingPage::TSEffect1));
     for (int n = 1; n <= kEffectCount; ++n) {
         const auto box = EffectBox(n);
-        const POINT at = kEffectBoxPlaces[static_cast<std::size_t>(n - 1)];
+        const Point at = kEffectBoxPlaces[static_cast<std::size_t>(n - 1)];
         // No caption: the picture behind the boxes is their labelling.
         boxes_[static_cast<std::size_t>(box)] = Control(panel, WC_BUTTONW, L"", BS_AUTOCHECKBOX | WS_TABSTOP, at.x,
                                                         at.y, 12, 12, kBoxId + static_cast<int>(box), fonts_.century12);
