@@ -3,6 +3,7 @@
 #include "platform/Application.h"
 #include "platform/posix/PosixInstallerFiles.h"
 #include "platform/posix/XscreensaverConfig.h"
+#include "platform/qt/DialogLoop.h"
 #include "platform/qt/XdgShell.h"
 #include "qv/Dispatch.h"
 
@@ -68,13 +69,7 @@ InstallerWindow::InstallerWindow(const std::string& programPath, Application& ap
     Dispatch(app_, [this] { form_.FormCreate(); });
 }
 
-void InstallerWindow::CenterOnScreen() {
-    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
-}
+void InstallerWindow::CenterOnScreen() { CenterWindowOnScreen(*this); }
 
 void InstallerWindow::closeEvent(QCloseEvent* event) {
     if (!closed_) {
@@ -112,13 +107,7 @@ int RunInstallerRole(const std::string& programPath, Application& app) {
                                   [display](bool on) { SwitchXScreenSaver(display, on); });
     XdgShell shell;
     InstallerWindow window(programPath, app, files, settings, shell, settings.ConfigPath());
-    QEventLoop loop;
-    QObject::connect(&window, &InstallerWindow::closed, &loop, &QEventLoop::quit);
-    window.CenterOnScreen();
-    window.show();
-    window.CenterOnScreen(); // again, now that the frame's size is known
-    if (window.isVisible()) loop.exec();
-    return 0;
+    return RunUntilClosed(window);
 }
 
 } // namespace vis

@@ -1,6 +1,7 @@
 #include "platform/qt/SettingsWindow.h"
 
 #include "platform/Application.h"
+#include "platform/qt/DialogLoop.h"
 #include "platform/qt/XdgShell.h"
 #include "qv/Dispatch.h"
 
@@ -219,13 +220,7 @@ void SettingsWindow::BuildBottomRow() {
     button1_->setFont(Century(15));
 }
 
-void SettingsWindow::CenterOnScreen() {
-    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QRect area = screen->geometry();
-    const QSize outer = frameGeometry().size();
-    move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
-}
+void SettingsWindow::CenterOnScreen() { CenterWindowOnScreen(*this); }
 
 bool SettingsWindow::Checked(SettingBox box) const {
     return CheckBox(box)->isChecked();
@@ -296,13 +291,7 @@ void SettingsWindow::closeEvent(QCloseEvent* event) {
 int RunSettingsRole(const std::string& programPath, Application& app) {
     XdgShell shell;
     SettingsWindow window(programPath, app, shell);
-    QEventLoop loop;
-    QObject::connect(&window, &SettingsWindow::closed, &loop, &QEventLoop::quit);
-    window.CenterOnScreen();
-    window.show();
-    window.CenterOnScreen(); // again, now that the frame's size is known
-    if (window.isVisible()) loop.exec();
-    return 0;
+    return RunUntilClosed(window);
 }
 
 } // namespace vis
