@@ -58,6 +58,16 @@ TEST(StrToInt, ConversionErrorText) {
     }
 }
 
+TEST(ErrorBoxTextTest, HugeMessagesAreCutAtACharacterBoundary) {
+    EXPECT_EQ(ErrorBoxText("'x' は整数ではありません"), "'x' は整数ではありません");
+    const std::string line(4 << 20, '7');
+    const std::string box = ErrorBoxText(FormatMessage("'%s' は整数ではありません", line));
+    EXPECT_EQ(box, "'" + std::string(1023, '7') + "…");
+    // "あ" is three bytes; a cut inside it moves back to its first byte.
+    EXPECT_EQ(ErrorBoxText("ab" + std::string("あ"), 3), "ab…");
+    EXPECT_EQ(ErrorBoxText("ab" + std::string("あ"), 5), "abあ");
+}
+
 TEST(EffectMask, Rule) {
     auto apply = [](std::string_view line) {
         std::array<bool, kEffectCount> on;

@@ -1,5 +1,6 @@
 #pragma once
 // The runtime's errors: exceptions that carry the message text a user sees in the error box.
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
@@ -36,6 +37,10 @@ struct EIniFileException : Exception {
 struct EInvalidGraphic : Exception {
     using Exception::Exception;
 };
+
+// The text an error box shows: the message, cut at a character boundary after maxBytes with "…" added, so a
+// message quoting a huge damaged line stays a readable box instead of megabytes of text to lay out.
+std::string ErrorBoxText(const std::string& message, std::size_t maxBytes = 1024);
 
 // Replaces the first "%s" of a runtime message template.
 std::string FormatMessage(const std::string& pattern, const std::string& arg);

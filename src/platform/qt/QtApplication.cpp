@@ -1,5 +1,7 @@
 #include "platform/qt/QtApplication.h"
 
+#include "qv/Errors.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QMessageBox>
@@ -34,8 +36,8 @@ std::string QtApplication::Title() const { return title_; }
 
 void QtApplication::ShowError(const std::string& message) {
     // The box belongs to the active window, so it appears above a full-screen saver window too.
-    QMessageBox box(QMessageBox::Critical, QString::fromStdString(title_), QString::fromStdString(message),
-                    QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Critical, QString::fromStdString(title_),
+                    QString::fromStdString(ErrorBoxText(message)), QMessageBox::Ok, QApplication::activeWindow());
     box.setWindowModality(Qt::ApplicationModal);
     // Without a window manager the caption is not drawn, but the window title still names the box.
     box.setWindowTitle(QString::fromStdString(title_));

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Application.h"
 
+#include "qv/Errors.h"
+
 #include "platform/win32/Win32Text.h"
 
 namespace vis {
@@ -42,7 +44,7 @@ void Win32Application::HideFromTaskBar() {
 void Win32Application::ShowError(const std::string& message) {
     // Owned by the main window, so the box comes above a top-most saver window instead of behind it.
     HWND parent = main_ && IsWindow(main_) ? main_ : owner_;
-    MessageBoxW(parent, Widen(message).c_str(), Widen(title_).c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxW(parent, Widen(ErrorBoxText(message)).c_str(), Widen(title_).c_str(), MB_OK | MB_ICONERROR);
 }
 
 int Win32Application::Run(const IdleHandler& idle) {
