@@ -48,31 +48,9 @@ std::string Jpeg(std::int32_t w, std::int32_t h, int quality, bool progressive =
 
 // An Adobe CMYK file straight from the library (our encoder writes colour and grey only).
 std::string CmykJpeg(int w, int h) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &out, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(w);
-    cinfo.image_height = static_cast<JDIMENSION>(h);
-    cinfo.input_components = 4;
-    cinfo.in_color_space = JCS_CMYK;
-    jpeg_set_defaults(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<unsigned char> row(static_cast<std::size_t>(w) * 4);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        for (std::size_t i = 0; i < row.size(); ++i)
-            row[i] = static_cast<unsigned char>(i * 7 + cinfo.next_scanline);
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&cinfo, &r, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    std::string bytes(reinterpret_cast<char*>(out), size);
-    jpeg_destroy_compress(&cinfo);
-    std::free(out);
-    return bytes;
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<unsigned char>(i * 7);
+    return vis::test::RawCompress(w, h, 4, JCS_CMYK, pixels, [](jpeg_compress_struct&) {});
 }
 
 void JpegSeeds(const fs::path& dir) {

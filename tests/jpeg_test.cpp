@@ -1,6 +1,7 @@
 #include "gfx/Jpeg.h"
 #include "gfx/JpegEncode.h"
 #include "qv/Errors.h"
+#include "support/JpegCraft.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <jpeglib.h>
 
 using namespace vis;
+using vis::test::RawCompress;
 
 namespace {
 
@@ -58,36 +60,6 @@ JpegStatus Decode(const std::string& bytes, Bitmap& into) {
     return DecodeJpeg(bytes.data(), bytes.size(), into);
 }
 
-// Compresses with libjpeg directly, for formats our encoder does not write (CMYK, custom scan scripts).
-// The library's own error exit ends the process, which is acceptable for a helper fed valid input.
-std::string RawCompress(int w, int h, int components, J_COLOR_SPACE space, const std::vector<unsigned char>& pixels,
-                        const std::function<void(jpeg_compress_struct&)>& adjust) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &out, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(w);
-    cinfo.image_height = static_cast<JDIMENSION>(h);
-    cinfo.input_components = components;
-    cinfo.in_color_space = space;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 100, TRUE);
-    adjust(cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row =
-            const_cast<JSAMPROW>(pixels.data() + cinfo.next_scanline * static_cast<std::size_t>(w * components));
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    std::string bytes(reinterpret_cast<char*>(out), size);
-    jpeg_destroy_compress(&cinfo);
-    std::free(out);
-    return bytes;
-}
 
 // Offset of the start-of-frame marker (FF C0..C2); the height follows at +5, the width at +7.
 std::size_t FindSof(const std::string& jpeg) {

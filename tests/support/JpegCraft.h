@@ -3,9 +3,46 @@
 // progressive file whose first scan repeats until it has thousands of scans. Header-only and free of the test
 // framework, so the fuzz seed writer uses it too.
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <string>
+#include <vector>
+
+#include <jpeglib.h>
 
 namespace vis::test {
+
+// Compresses with libjpeg directly, for formats our encoder does not write (CMYK, custom scan scripts).
+// The library's own error exit ends the process, which is acceptable for a helper fed valid input.
+inline std::string RawCompress(int w, int h, int components, J_COLOR_SPACE space, const std::vector<unsigned char>& pixels,
+                        const std::function<void(jpeg_compress_struct&)>& adjust) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(w);
+    cinfo.image_height = static_cast<JDIMENSION>(h);
+    cinfo.input_components = components;
+    cinfo.in_color_space = space;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 100, TRUE);
+    adjust(cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row =
+            const_cast<JSAMPROW>(pixels.data() + cinfo.next_scanline * static_cast<std::size_t>(w * components));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    std::string bytes(reinterpret_cast<char*>(out), size);
+    jpeg_destroy_compress(&cinfo);
+    std::free(out);
+    return bytes;
+}
 
 inline unsigned JpegByte(const std::string& j, std::size_t i) {
     return static_cast<unsigned char>(j[i]);
