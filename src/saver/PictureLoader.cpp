@@ -19,7 +19,6 @@ bool DecodePicture(TFmqv& fm, const std::string& path, Bitmap& into) {
         fm.Close();
         return false;
     }
-    into.Force24Bit();
     return true;
 }
 
@@ -27,7 +26,6 @@ void CopyInto(Bitmap& frame, const Bitmap& picture) {
     frame.SetWidth(picture.Width());
     frame.SetHeight(picture.Height());
     frame.DrawOpaque(0, 0, picture);
-    frame.Force24Bit();
 }
 
 } // namespace

@@ -113,7 +113,6 @@ void TFmqv::FormShow() {
     MediaPlayer1.FileName = DataFile("qor_bgm.mid");
     MediaPlayer1.Open();
     MediaPlayer1.Play();
-    MediaPlayer1.Notify = true;
 }
 
 void TFmqv::FormClose() {

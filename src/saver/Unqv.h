@@ -66,7 +66,7 @@ public:
 
     // Slideshow parts.
     void LoadPicturePair();
-    // The tick's action in states 2 and 4: one step of effect EffectNo (with the masks opaque for effect 14).
+    // The tick's action in states 2 and 4: one step of effect EffectNo.
     void StepTransition();
     // The number of the picture that the last load put into NextPicture (valid once a load has run).
     std::int32_t NextPictureNumber() const;
