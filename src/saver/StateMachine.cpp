@@ -1,5 +1,6 @@
 // The slideshow's state machine: one step per tick of Timer1.
 #include "effects/Effects.h"
+#include "qv/DataFiles.h"
 #include "saver/Unqv.h"
 
 namespace vis {
@@ -90,7 +91,7 @@ void TFmqv::MediaPlayer1Notify() {
     const std::int64_t position = MediaPlayer1.Position();
     if (length > position) return;
     MediaPlayer1.Close();
-    MediaPlayer1.FileName = DataFile("qor_bgm.mid");
+    MediaPlayer1.FileName = DataFile(datafile::kMusic);
     MediaPlayer1.Open();
     MediaPlayer1.Play();
 }
