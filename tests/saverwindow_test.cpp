@@ -215,7 +215,7 @@ TEST(SaverWindow, UnreadablePictureClosesWithinTheTick) {
     EXPECT_TRUE(run.Ended());
     EXPECT_TRUE(Released(run.Fmqv()));
     EXPECT_TRUE(IsBlackScreen(run.Fmqv()));
-    EXPECT_TRUE(run.window.invalidated.empty());
+    EXPECT_TRUE(run.Fmqv().TakeDrawn().Empty());
     EXPECT_TRUE(run.errors.empty());
 }
 

@@ -6,7 +6,7 @@
 namespace vis {
 
 // The saver's full-screen window as the core sees it. Its content is the core's screen bitmap; the shell
-// shows the rectangles the core reports as changed and repaints from the same bitmap.
+// shows the area each tick reports as drawn (SaverSession::Tick) and repaints from the same bitmap.
 class SaverWindow {
 public:
     virtual ~SaverWindow() = default;
@@ -17,7 +17,6 @@ public:
     virtual void StayOnTop() = 0;
     // Switches the input method off where the system has one for double-byte text.
     virtual void DisableIme() = 0;
-    virtual void Invalidate(const Rect& changed) = 0;
     // The window has closed (its close handler ran): end the message loop.
     virtual void EndLoop() = 0;
 };

@@ -76,6 +76,7 @@ void TCustomDXTimer::PollClock() {
     if (elapsed < interval_) return;
     lastTickTime_ = now;
     const std::int32_t lag = std::max(elapsed / lagDivisor_, 1);
+    ++tickCount_;
     SignalTick(lag);
 }
 

@@ -40,6 +40,8 @@ public:
     // The idle handler: fires a tick when the interval has passed. Does nothing while detached.
     void PollClock();
 
+    // How many ticks have fired; a shell compares it to learn whether its idle call ran one.
+    std::uint64_t TickCount() const { return tickCount_; }
     bool Running() const { return running_; }
     bool IdleAttached() const { return attached_; }
     // Milliseconds until the next tick is due (0 when due now); nullopt while no idle handler is attached.
@@ -64,6 +66,7 @@ private:
     bool attached_ = false;
     bool loading_ = true;
     std::uint32_t lastTickTime_ = 0;
+    std::uint64_t tickCount_ = 0;
 };
 
 // The timer as a window definition places it.

@@ -138,7 +138,10 @@ void TFmqv::FormKeyDown(int, int) { Close(); }
 
 void TFmqv::FormMouseDown(int, int, int, int) { Close(); }
 
-void TFmqv::FormMouseMove(int, int, int) {
+void TFmqv::FormMouseMove(int, int x, int y) {
+    const Point at{x, y};
+    if (pointer_ == at) return;
+    pointer_ = at;
     if (MouseMoveCount >= 4)
         Close();
     else
@@ -157,7 +160,6 @@ void TFmqv::PresentAt(const Bitmap& b, Point at) {
                                    Rect{0, 0, screen_.Width(), screen_.Height()});
     if (changed.Empty()) return;
     drawn_ = Union(drawn_, changed);
-    window_.Invalidate(changed);
 }
 
 } // namespace vis

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace vis {
 
@@ -50,6 +51,8 @@ public:
     void FormClose();
     void FormKeyDown(int key, int shift);
     void FormMouseDown(int button, int shift, int x, int y);
+    // A move to where the pointer already is (the window system reports one when the window appears or the
+    // stacking changes) is no movement and is not counted.
     void FormMouseMove(int shift, int x, int y);
     void Timer1Timer(TCustomDXTimer& sender, std::int32_t lagCount);
     void MediaPlayer1Notify();
@@ -80,9 +83,14 @@ public:
     std::string DataFile(std::string_view name) const { return JoinPath(DataFolder, name, style_); }
     std::string PictureFile(std::int32_t number) const;
 
+    // Where the pointer is as the window appears, when the shell knows it (window coordinates).
+    void SetPointerPosition(Point at) { pointer_ = at; }
+
     // The window's content and what the last tick changed on it (window coordinates).
     const Bitmap& Screen() const { return screen_; }
     Rect DrawnThisTick() const { return drawn_; }
+    // What was drawn since the last call; the shell shows that area.
+    Rect TakeDrawn() { return std::exchange(drawn_, Rect{}); }
 
     // Slideshow variables.
     std::string DataFolder;
@@ -123,6 +131,7 @@ private:
     RandomGenerator random_;
     Bitmap screen_;
     Rect drawn_;
+    std::optional<Point> pointer_;
     std::optional<std::string> dataFolderGiven_;
     bool leaveDataFolderAlone_ = false;
     bool bitmapsCreated_ = false;

@@ -54,7 +54,6 @@ public:
     }
     void StayOnTop() override { onTop = true; }
     void DisableIme() override { imeDisabled = true; }
-    void Invalidate(const Rect& changed) override { invalidated.push_back(changed); }
     void EndLoop() override { ++endLoopCalls; }
 
     Rect bounds;
@@ -62,7 +61,6 @@ public:
     int cursorCalls = 0;
     bool onTop = false;
     bool imeDisabled = false;
-    std::vector<Rect> invalidated;
     int endLoopCalls = 0;
 
 private:

@@ -1,7 +1,5 @@
 #include "platform/headless/HeadlessRun.h"
 
-#include "qv/Dispatch.h"
-
 namespace vis {
 
 namespace {
@@ -25,7 +23,7 @@ HeadlessRun::HeadlessRun(const HeadlessRunOptions& options)
                            options.dataFolder,
                            options.leaveDataFolderAlone};
     app.SetTitle("Vistrelle");
-    form_ = std::make_unique<TFmqv>(platform);
+    session_ = std::make_unique<SaverSession>(platform);
     media.Update(clock.NowMs());
 }
 
@@ -35,9 +33,9 @@ std::uint32_t HeadlessRun::Elapsed() const {
     return clock.Now() - start_;
 }
 
-template <class Handler> void HeadlessRun::Handle(Handler&& handler) {
+template <class Call> void HeadlessRun::Record(Call&& call) {
     const std::size_t before = app.errors.size();
-    Dispatch(app, std::forward<Handler>(handler));
+    std::forward<Call>(call)();
     for (std::size_t i = before; i < app.errors.size(); ++i) {
         errors.push_back({Elapsed(), app.errors[i]});
         if (onError) onError(errors.back());
@@ -45,21 +43,20 @@ template <class Handler> void HeadlessRun::Handle(Handler&& handler) {
 }
 
 void HeadlessRun::Open() {
-    Handle([this] { form_->FormCreate(); });
-    Handle([this] { form_->FormShow(); });
-    SetActive(true);
+    // The window appears, and with it the application becomes active.
+    Record([this] { session_->Start([this] { app.active = true; }); });
 }
 
 void HeadlessRun::MoveClockTo(std::uint32_t elapsed) {
     clock.Set(start_ + elapsed);
     // The music's completion notice is a message: it is handled before the idle processing of the same moment.
-    Handle([this] { media.Update(clock.NowMs()); });
+    Record([this] { session_->Handle([this] { media.Update(clock.NowMs()); }); });
 }
 
 bool HeadlessRun::RunNext(std::uint32_t until) {
     if (Ended()) return false;
     const std::uint32_t now = Elapsed();
-    std::optional<std::uint32_t> timerIn = form_->Timer1.MsUntilDue();
+    std::optional<std::uint32_t> timerIn = session_->DueInMs();
     if (timerIn && *timerIn == 0 && lastTickAt_ == now && sameMsTicks_ >= kMaxTicksPerMs) timerIn = 1;
     const std::optional<std::uint32_t> musicIn = media.MsUntilEnd();
     if (!timerIn && !musicIn) return false;
@@ -78,18 +75,12 @@ void HeadlessRun::RunUntil(std::uint32_t until) {
 }
 
 void HeadlessRun::Tick() {
-    TFmqv& fm = *form_;
+    TFmqv& fm = session_->Form();
     const int stateBefore = fm.SlideState;
     const bool loadedBefore = fm.PicturesLoaded;
-    bool ticked = false;
-    auto handler = fm.Timer1.OnTimer;
-    fm.Timer1.OnTimer = [&](TCustomDXTimer& sender, std::int32_t lag) {
-        ticked = true;
-        handler(sender, lag);
-    };
-    Handle([&fm] { fm.Timer1.PollClock(); });
-    fm.Timer1.OnTimer = handler;
-    if (!ticked) return;
+    SaverTick result;
+    Record([this, &result] { result = session_->Tick(); });
+    if (!result.ran) return;
 
     const std::uint32_t now = Elapsed();
     sameMsTicks_ = now == lastTickAt_ ? sameMsTicks_ + 1 : 1;
@@ -104,26 +95,26 @@ void HeadlessRun::Tick() {
     if (fm.EffectNo >= 1 && fm.EffectNo <= 16) tick.effect = fm.EffectNo;
     tick.step = fm.EffectStep;
     tick.interval = fm.Timer1.Interval();
-    tick.drawn = fm.DrawnThisTick();
+    tick.drawn = result.drawn;
     ticks.push_back(tick);
     if (onTick) onTick(ticks.back());
 }
 
 void HeadlessRun::SetActive(bool active) {
     app.active = active;
-    Handle([this, active] { form_->Timer1.WatchActivation(active); });
+    Record([this, active] { session_->SetActive(active); });
 }
 
 void HeadlessRun::KeyDown(int key) {
-    Handle([this, key] { form_->FormKeyDown(key, 0); });
+    Record([this, key] { session_->KeyDown(key, 0); });
 }
 
 void HeadlessRun::MouseDown() {
-    Handle([this] { form_->FormMouseDown(0, 0, 0, 0); });
+    Record([this] { session_->MouseDown(0, 0, 0, 0); });
 }
 
 void HeadlessRun::MouseMove(int x, int y) {
-    Handle([this, x, y] { form_->FormMouseMove(0, x, y); });
+    Record([this, x, y] { session_->MouseMove(0, x, y); });
 }
 
 } // namespace vis

@@ -5,7 +5,7 @@
 // goes on, and every tick is recorded.
 #include "gfx/Geometry.h"
 #include "platform/headless/Headless.h"
-#include "saver/Unqv.h"
+#include "saver/SaverSession.h"
 
 #include <cstdint>
 #include <functional>
@@ -60,7 +60,8 @@ class HeadlessRun {
     RecordingSystemSettings system;
     ScriptedMediaDevice media;
 
-    TFmqv& Fmqv() { return *form_; }
+    TFmqv& Fmqv() { return session_->Form(); }
+    SaverSession& Session() { return *session_; }
     // Milliseconds since the window was created (wrap-safe).
     std::uint32_t Elapsed() const;
     // The window's loop has ended (the window closed).
@@ -88,12 +89,13 @@ class HeadlessRun {
     std::function<void(const HeadlessError&)> onError;
 
   private:
-    template <class Handler> void Handle(Handler&& handler);
+    // Runs a call into the session and records the error boxes it raised.
+    template <class Call> void Record(Call&& call);
     void Tick();
     void MoveClockTo(std::uint32_t elapsed);
 
     std::uint32_t start_;
-    std::unique_ptr<TFmqv> form_;
+    std::unique_ptr<SaverSession> session_;
     std::optional<std::int32_t> nextShown_;
     std::uint32_t sameMsTicks_ = 0;
     std::uint32_t lastTickAt_ = 0;
