@@ -64,7 +64,7 @@ std::optional<int> RunPhase(vis::TFmqv& fm, int state) {
 }
 
 // The window shows `b` at `at`, clipped to the screen.
-bool Shows(const Bitmap& screen, const Bitmap& b, vis::Point at) {
+bool Shows(const vis::ScreenImage& screen, const Bitmap& b, vis::Point at) {
     const std::int32_t x0 = std::max(0, at.x), y0 = std::max(0, at.y);
     const std::int32_t x1 = std::min(screen.Width(), at.x + b.Width()),
                        y1 = std::min(screen.Height(), at.y + b.Height());

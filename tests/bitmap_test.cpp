@@ -1,7 +1,9 @@
 #include "gfx/Bitmap.h"
+#include "gfx/ScreenImage.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -261,4 +263,23 @@ TEST(Bitmap, EqualityComparesSizeAndPixelsNotPadding) {
     b.SetPixel(1, 1, 0x00FF01);
     EXPECT_FALSE(a == b);
     EXPECT_FALSE(FromPicture({"rg"}) == FromPicture({"r", "g"}));
+}
+
+TEST(ScreenImage, PresentsFramesAsWindowPixels) {
+    ScreenImage screen;
+    screen.Reset(4, 3);
+    const std::uint8_t black[4] = {0x00, 0x00, 0x00, 0xFF};
+    EXPECT_EQ(std::memcmp(screen.Row(1) + 1, black, 4), 0);
+    EXPECT_EQ(screen.Stride(), 16u);
+    // A frame partly off the window: only the overlap changes, widened to blue, green, red, 0xFF.
+    const Bitmap frame = FromPicture({"rgb", "#.r"});
+    EXPECT_EQ(screen.Draw(2, 1, frame), (Rect{2, 1, 4, 3}));
+    const std::uint8_t red[4] = {0x00, 0x00, 0xFF, 0xFF}, green[4] = {0x00, 0xFF, 0x00, 0xFF};
+    EXPECT_EQ(std::memcmp(screen.Row(1) + 2, red, 4), 0);
+    EXPECT_EQ(std::memcmp(screen.Row(1) + 3, green, 4), 0);
+    EXPECT_EQ(Picture(screen.ToBitmap()), (Rows{"####", "##rg", "###."}));
+    EXPECT_EQ(screen.Draw(-3, 0, frame), Rect{});
+    EXPECT_EQ(screen.Draw(-1, -1, frame), (Rect{0, 0, 2, 1}));
+    EXPECT_EQ(screen.Pixel(0, 0), clWhite);
+    EXPECT_EQ(screen.Pixel(1, 0), 0xFF0000u);
 }

@@ -22,7 +22,8 @@ TEST_P(EveryEffect, DoesNothingOutsideATransition) {
         h.Step(); // leave something in every bitmap
         fm.Timer1.SetInterval(1234);
         fm.SlideState = state;
-        const Bitmap composite = fm.Composite, step = fm.StepMask, trail = fm.TrailMask, screen = fm.Screen();
+        const Bitmap composite = fm.Composite, step = fm.StepMask, trail = fm.TrailMask;
+        const ScreenImage screen = fm.Screen();
         const Bitmap current = fm.CurrentFrame, next = fm.NextFrame;
         fm.TakeDrawn();
         RunEffectStep(fm, n);

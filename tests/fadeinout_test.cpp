@@ -170,7 +170,7 @@ TEST(EffectFramework, StepCallsOutsideATransitionChangeNothing) {
             b.BeginPhase(2, picture);
             b.fm().SlideState = state;
             b.fm().EffectStep = 7;
-            const Bitmap screen = b.fm().Screen();
+            const ScreenImage screen = b.fm().Screen();
             b.fm().TakeDrawn();
             step(b.fm());
             EXPECT_EQ(b.fm().SlideState, state);

@@ -21,7 +21,7 @@ bool Released(const TFmqv& fm) {
 }
 
 bool IsBlackScreen(const TFmqv& fm) {
-    const Bitmap& s = fm.Screen();
+    const ScreenImage& s = fm.Screen();
     for (std::int32_t y = 0; y < s.Height(); ++y)
         for (std::int32_t x = 0; x < s.Width(); ++x)
             if (s.Pixel(x, y) != clBlack) return false;

@@ -98,15 +98,15 @@ TEST(Slideshow, WhatTheScreenShowsAtTheStart) {
     run.Open();
     const Rect place{270, 200, 370, 280};
     run.RunUntil(999);
-    EXPECT_TRUE(IsBlack(run.Fmqv().Screen(), {0, 0, 640, 480}));
+    EXPECT_TRUE(IsBlack(run.Fmqv().Screen().ToBitmap(), {0, 0, 640, 480}));
     run.RunUntil(1000);
     EXPECT_TRUE(IsNear(run.Fmqv().Screen().Pixel(300, 240), 0x20A040));
-    EXPECT_TRUE(IsBlack(run.Fmqv().Screen(), {0, 0, 640, 200}));
+    EXPECT_TRUE(IsBlack(run.Fmqv().Screen().ToBitmap(), {0, 0, 640, 200}));
     run.RunUntil(2050); // out step 20 of FadeInOut: all black
-    EXPECT_TRUE(IsBlack(run.Fmqv().Screen(), place));
+    EXPECT_TRUE(IsBlack(run.Fmqv().Screen().ToBitmap(), place));
     run.RunUntil(3200); // state 5: the next picture whole
     EXPECT_TRUE(IsNear(run.Fmqv().Screen().Pixel(300, 240), 0xC06030));
-    EXPECT_TRUE(IsBlack(run.Fmqv().Screen(), {0, 280, 640, 480}));
+    EXPECT_TRUE(IsBlack(run.Fmqv().Screen().ToBitmap(), {0, 280, 640, 480}));
 }
 
 // A cut: the picture goes StepInterval after its display time, the next one comes HideTime + StepInterval later.

@@ -63,8 +63,7 @@ std::int32_t TFmqv::NextPictureNumber() const {
 void TFmqv::FitToScreen() {
     const std::int32_t w = window_.ScreenWidth(), h = window_.ScreenHeight();
     window_.SetBounds(0, 0, w, h);
-    screen_.SetSize(w, h);
-    screen_.FillAll(clBlack);
+    screen_.Reset(w, h);
 }
 
 void TFmqv::Randomize() { random_.Seed(seed_ ? *seed_ : clock_.NowMs()); }
@@ -155,11 +154,7 @@ Point TFmqv::PlacePicture(const Bitmap& b) const {
 
 void TFmqv::PresentAt(const Bitmap& b, Point at) {
     if (Closing()) return;
-    screen_.DrawOpaque(at.x, at.y, b);
-    const Rect changed = Intersect(Rect{at.x, at.y, at.x + b.Width(), at.y + b.Height()},
-                                   Rect{0, 0, screen_.Width(), screen_.Height()});
-    if (changed.Empty()) return;
-    drawn_ = Union(drawn_, changed);
+    drawn_ = Union(drawn_, screen_.Draw(at.x, at.y, b));
 }
 
 } // namespace vis

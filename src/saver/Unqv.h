@@ -2,6 +2,7 @@
 // The saver window: the slideshow's variables and bitmaps, its handlers and the state machine that the frame
 // timer drives one step per tick. Effects are plain functions over this object.
 #include "gfx/Bitmap.h"
+#include "gfx/ScreenImage.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/MediaDevice.h"
@@ -87,7 +88,7 @@ public:
     void SetPointerPosition(Point at) { pointer_ = at; }
 
     // The window's content and what the last tick changed on it (window coordinates).
-    const Bitmap& Screen() const { return screen_; }
+    const ScreenImage& Screen() const { return screen_; }
     Rect DrawnThisTick() const { return drawn_; }
     // What was drawn since the last call; the shell shows that area.
     Rect TakeDrawn() { return std::exchange(drawn_, Rect{}); }
@@ -129,7 +130,7 @@ private:
     PathStyle style_;
     std::optional<std::uint64_t> seed_;
     RandomGenerator random_;
-    Bitmap screen_;
+    ScreenImage screen_;
     Rect drawn_;
     std::optional<Point> pointer_;
     std::optional<std::string> dataFolderGiven_;

@@ -75,7 +75,7 @@ int RunTimeline(const TimelineRequest& request, std::ostream& out, std::ostream&
         if (request.framesDir && !t.drawn.Empty() && failure.empty()) {
             const std::string name = FrameName(++frames);
             try {
-                WritePng(run.Fmqv().Screen(), *request.framesDir + "/" + name);
+                WritePng(run.Fmqv().Screen().ToBitmap(), *request.framesDir + "/" + name);
                 line.Field("frame", name);
             } catch (const std::exception& e) {
                 failure = e.what();
@@ -145,7 +145,7 @@ int RunEffect(const EffectRequest& request, std::ostream& err) {
         const Point at = fm.PlacePicture(picture);
         Bitmap image(picture.Width(), picture.Height());
         image.FillAll(clBlack);
-        image.DrawOpaque(-at.x, -at.y, fm.Screen());
+        image.DrawOpaque(-at.x, -at.y, fm.Screen().ToBitmap());
         WritePng(image, request.outFile);
     } catch (const std::exception& e) {
         err << "qv-render: " << e.what() << "\n";

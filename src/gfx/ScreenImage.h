@@ -1,0 +1,39 @@
+#pragma once
+// The window's content in the window system's own pixel format: 32 bits a pixel, 0xFFRRGGBB (bytes blue,
+// green, red, 0xFF), rows top-down without padding. Qt shows it as QImage::Format_RGB32 and Windows as a
+// 32-bit top-down DIB without converting a pixel, so presenting a 24-bit frame widens its rows once, here,
+// and painting is a plain copy.
+#include "gfx/Bitmap.h"
+#include "gfx/Geometry.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vis {
+
+class ScreenImage {
+  public:
+    std::int32_t Width() const { return width_; }
+    std::int32_t Height() const { return height_; }
+    std::size_t Stride() const { return static_cast<std::size_t>(width_) * 4; }
+    const std::uint8_t* Bits() const { return reinterpret_cast<const std::uint8_t*>(pixels_.data()); }
+    const std::uint32_t* Row(std::int32_t y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+
+    // A black image of that size.
+    void Reset(std::int32_t width, std::int32_t height);
+    // Copies src opaquely with its top-left corner at (x, y), clipped to the image; returns the area it changed.
+    Rect Draw(std::int32_t x, std::int32_t y, const Bitmap& src);
+    // The pixel as 0xRRGGBB.
+    Color Pixel(std::int32_t x, std::int32_t y) const { return Row(y)[x] & 0xFFFFFFu; }
+    // The same pixels as a 24-bit bitmap (the renderer's frames, tests).
+    Bitmap ToBitmap() const;
+
+    friend bool operator==(const ScreenImage&, const ScreenImage&) = default;
+
+  private:
+    std::int32_t width_ = 0, height_ = 0;
+    std::vector<std::uint32_t> pixels_;
+};
+
+} // namespace vis
