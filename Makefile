@@ -2,18 +2,23 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo test test-dev test-asan bench fuzz windows clean
+.PHONY: all deps configure build demo test test-dev test-asan bench fuzz windows package clean
 
 all: build
 
 deps:
 	@scripts/install-deps core qt
 
-build: deps
-	@cmake --preset dev >/dev/null
+# Configures once; later builds re-run CMake by themselves when a CMakeLists.txt changed.
+configure: deps
+	@[[ -f build/dev/build.ninja ]] || cmake --preset dev >/dev/null
+
+build: configure
 	@cmake --build --preset dev -j $(JOBS)
 
-demo: build
+# Only the two programs the demo runs; the demo folder is remade only when qv-make changed.
+demo: configure
+	@cmake --build --preset dev -j $(JOBS) --target qv qv-make
 	@scripts/run-demo
 
 test: deps
