@@ -22,10 +22,11 @@ demo: configure
 	@scripts/run-demo
 
 test: deps
-	@scripts/install-deps e2e windows
+	@scripts/install-deps e2e windows package
 	@$(MAKE) --no-print-directory test-dev test-asan
 
-test-dev: windows
+# The Windows zip and the Debian package are made first: their tests read them.
+test-dev: windows package
 	@cmake --preset dev >/dev/null
 	@cmake --build --preset dev -j $(JOBS)
 	@ctest --preset dev -j $(JOBS)
@@ -41,8 +42,13 @@ bench:
 	@cmake --build --preset release -j $(JOBS)
 	@scripts/run-benchmarks
 
+# qv.exe, and the zip a Windows user unpacks: Demo.scr and velloran/Demo/ with install.exe inside.
 windows:
-	@scripts/install-deps windows && scripts/build-windows
+	@scripts/install-deps core windows && scripts/build-windows
+
+# build/vistrelle_<version>_amd64.deb
+package:
+	@scripts/install-deps core qt package && scripts/build-package
 
 clean:
 	rm -rf build
