@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build demo test test-dev test-asan bench fuzz windows package clean
+.PHONY: all deps configure build demo test unit test-dev test-asan bench fuzz windows package format clean
 
 all: build
 
@@ -24,6 +24,13 @@ demo: configure
 test: deps
 	@scripts/install-deps e2e windows package
 	@$(MAKE) --no-print-directory test-dev test-asan
+
+# The unit tests alone: no Windows cross-build, no end-to-end runs.
+unit: build
+	@ctest --preset dev -j $(JOBS) -L unit --output-on-failure
+
+format:
+	@scripts/check-format --fix
 
 # The Windows zip and the Debian package are made first: their tests read them.
 test-dev: windows package
