@@ -3,13 +3,13 @@
 #include "CommandLine.h"
 #include "Demo.h"
 #include "EffectPreview.h"
-#include "settings/UnSetting.h"
 #include "Exif.h"
 #include "MakeError.h"
 #include "PixelFont.h"
 #include "Smf.h"
 #include "Transform.h"
 #include "gfx/Bmp.h"
+#include "settings/UnSetting.h"
 
 #include <gtest/gtest.h>
 

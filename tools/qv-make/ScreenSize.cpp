@@ -55,6 +55,12 @@ std::optional<Size> RandrPrimary(Display* dpy, Window root) {
     return size;
 }
 
+// Xlib's default handler ends the program on any protocol error; a server that refuses a RandR request
+// only means falling back to the whole screen's size.
+int IgnoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
+
 } // namespace
 
 std::optional<Size> PrimaryScreenSize() {
@@ -62,10 +68,13 @@ std::optional<Size> PrimaryScreenSize() {
     if (!name || !*name) return std::nullopt;
     Display* dpy = XOpenDisplay(name);
     if (!dpy) return std::nullopt;
+    const auto previous = XSetErrorHandler(IgnoreXError);
     const int screen = DefaultScreen(dpy);
     std::optional<Size> size = RandrPrimary(dpy, RootWindow(dpy, screen));
     if (!size) size = Size{DisplayWidth(dpy, screen), DisplayHeight(dpy, screen)};
+    XSync(dpy, False);
     XCloseDisplay(dpy);
+    XSetErrorHandler(previous);
     return size;
 }
 
