@@ -26,6 +26,22 @@ bool X11WindowSize(unsigned long window, int& width, int& height) {
     return true;
 }
 
+bool X11WindowRootGeometry(unsigned long window, int& x, int& y, int& width, int& height) {
+    auto* dpy = static_cast<Display*>(X11DisplayOfApplication());
+    if (!dpy || window == 0) return false;
+    auto* previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    XWindowAttributes attributes{};
+    Status ok = XGetWindowAttributes(dpy, static_cast<::Window>(window), &attributes);
+    ::Window child = 0;
+    if (ok) ok = XTranslateCoordinates(dpy, static_cast<::Window>(window), attributes.root, 0, 0, &x, &y, &child);
+    XSync(dpy, False);
+    XSetErrorHandler(previous);
+    if (!ok) return false;
+    width = attributes.width;
+    height = attributes.height;
+    return true;
+}
+
 unsigned long X11RootWindow() {
     auto* dpy = static_cast<Display*>(X11DisplayOfApplication());
     return dpy ? DefaultRootWindow(dpy) : 0;
