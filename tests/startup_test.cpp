@@ -208,6 +208,10 @@ TEST(FlockGuardTest, SharedWaiterGetsTheGuardWhenTheExclusiveHolderEnds) {
     // Now held shared: the user's roles are refused.
     FlockGuard user(lock);
     EXPECT_FALSE(user.TryAcquire());
+    // Released as the window closes: a new start gets in before the process has ended.
+    waiter.Release();
+    EXPECT_FALSE(waiter.Held());
+    EXPECT_TRUE(user.TryAcquire());
 }
 
 } // namespace

@@ -28,6 +28,12 @@ bool FlockGuard::Wait() {
     return Lock(true);
 }
 
+void FlockGuard::Release() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    held_ = false;
+}
+
 bool FlockGuard::Lock(bool wait) {
     if (held_) return true;
     if (fd_ < 0) fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);

@@ -90,6 +90,8 @@ SaverResult RunSaverRole(const std::string& programPath, QtApplication& app, con
         start();
         if (!fm->Closing()) QApplication::exec();
     }
+    // A guard still awaited stays with its waiting thread; the process's end lets it go.
+    if (run.guard && run.guard->Held()) run.guard->Release();
     return SaverResult{.status = 0, .signal = termination.ReceivedSignal()};
 }
 

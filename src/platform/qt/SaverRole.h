@@ -11,8 +11,8 @@ class QtApplication;
 struct SaverRun {
     // The X window to draw into as an xscreensaver hack, 0 for the saver's own full-screen window.
     unsigned long host = 0;
-    // A hack copy's shared guard. While it is not held (the user's own roles hold the guard) the copy keeps
-    // its window black and starts the show once the guard is free; null when the guard is already held.
+    // The process's guard, released as soon as the window has closed. A hack copy that does not hold it yet
+    // (the user's own roles have it) keeps its window black and starts the show once the guard is free.
     FlockGuard* guard = nullptr;
     // Non-empty inside xscreensaver: errors go to standard error under this name instead of a box.
     std::string errorName;

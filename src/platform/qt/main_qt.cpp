@@ -62,23 +62,29 @@ RoleResult RunRole(int argc, char** argv, const vis::StartDecision& d, const std
     case Role::Saver: {
         SaverRun run;
         run.host = HackHostWindow(firstArg);
-        if (hack) {
-            run.guard = &guard;
-            run.errorName = SaverName(programPath);
-        }
+        run.guard = &guard;
+        if (hack) run.errorName = SaverName(programPath);
         const SaverResult result = RunSaverRole(programPath, app, run);
         return RoleResult{result.status, result.signal};
     }
     case Role::Settings:
 #ifdef VIS_HAVE_SETTINGS_WINDOW
-        return RoleResult{RunSettingsRole(programPath, app), 0};
+    {
+        const int status = RunSettingsRole(programPath, app);
+        guard.Release(); // the window has closed
+        return RoleResult{status, 0};
+    }
 #else
         std::printf("%s: settings role, data folder %s\n", d.title.c_str(), d.dataFolder.c_str());
         return {};
 #endif
     case Role::Installer:
 #ifdef VIS_HAVE_INSTALLER_WINDOW
-        return RoleResult{RunInstallerRole(programPath, app), 0};
+    {
+        const int status = RunInstallerRole(programPath, app);
+        guard.Release(); // the window has closed
+        return RoleResult{status, 0};
+    }
 #else
         std::printf("%s: installer role\n", d.title.c_str());
         return {};
