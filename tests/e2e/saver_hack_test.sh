@@ -108,6 +108,12 @@ running "$waiting_pid" || fail "the copy ended while the settings dialog ran"
 [[ $(pixel 400 300) == "0,0,0" ]] || fail "the waiting copy's window is not black: $(pixel 400 300)"
 cpu=$(ps -o times= -p "$waiting_pid" | tr -d ' ')
 ((cpu <= 1)) || fail "the waiting copy used $cpu s of CPU in 3 s"
+# A second waiting copy, ended while it waits: by the signal, at once.
+XSCREENSAVER_WINDOW=$HOST start_saver "$prog" -root
+sleep 1
+kill -TERM "$SAVER_PID"
+wait_end "$SAVER_PID" 3
+((EXIT_STATUS == 143)) || fail "exit status $EXIT_STATUS after SIGTERM while waiting, not 143"
 kill -TERM "$dialog_pid"
 wait_end "$dialog_pid" 3
 out=$("$VIS_XPROBE" wait-region 280 210 240 180 "$WORK/p0.rgb" 3 8000) ||
