@@ -162,10 +162,9 @@ void QtSaverWindow::CoverOtherMonitors() {
         if (cursorHidden_) cover->setCursor(Qt::BlankCursor);
         cover->installEventFilter(this);
         cover->setGeometry(screen->geometry());
-        if (windowFlags().testFlag(Qt::X11BypassWindowManagerHint)) {
-            cover->show();
-        } else {
-            cover->show();
+        cover->show();
+        if (!windowFlags().testFlag(Qt::X11BypassWindowManagerHint)) {
+            // A managed window: the window manager makes it cover its monitor.
             cover->windowHandle()->setScreen(screen);
             cover->showFullScreen();
         }
