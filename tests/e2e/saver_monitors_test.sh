@@ -56,15 +56,20 @@ done
 sleep 1
 running "$SAVER_PID" || fail "the show ended after four mouse movements"
 xdotool mousemove 1000 260
-expect_end "the fifth mouse movement on the second monitor"
+first=$SAVER_PID
 
 note "a new start as soon as the windows are gone"
-for i in $(seq 1 100); do
+for i in $(seq 1 300); do
     xdotool search --onlyvisible --name '^Fmqv$' >/dev/null 2>&1 || break
     sleep 0.01
 done
 xdotool search --onlyvisible --name '^Fmqv$' >/dev/null 2>&1 && fail "the saver's windows stayed after its end"
 run_until_ready
+second=$SAVER_PID
+SAVER_PID=$first
+expect_end "the fifth mouse movement on the second monitor"
+SAVER_PID=$second
+running "$SAVER_PID" || fail "the new start was refused"
 note "a click on the second monitor"
 xdotool click 1
 expect_end "a click on the second monitor"

@@ -250,6 +250,7 @@ void QtSaverWindow::EndLoop() {
     Disarm();
     grabRetry_.stop();
     if (QWidget::keyboardGrabber() == this) releaseKeyboard();
+    if (onLoopEnd_) onLoopEnd_();
     hide();
     // Hidden, not deleted: the input that ended the show may still be on its way through a cover.
     for (const auto& cover : covers_)

@@ -17,6 +17,7 @@ class QSocketNotifier;
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -53,6 +54,8 @@ public:
     // Shows the window black before the show may start (a hack copy waiting for the guard).
     void ShowBlank();
     bool LoopEnded() const { return loopEnded_; }
+    // Runs as the loop ends, before the windows go: whoever sees them gone finds the guard free.
+    void OnLoopEnd(std::function<void()> f) { onLoopEnd_ = std::move(f); }
     // Inside a host window: where the show appears and whether it is scaled down (a preview).
     const HostLayout& Layout() const { return layout_; }
 
@@ -117,6 +120,7 @@ protected:
     // Where the primary monitor lies on the desktop: the core places the window at (0, 0) of it.
     QPoint screenOrigin_;
     std::vector<std::unique_ptr<QWidget>> covers_;
+    std::function<void()> onLoopEnd_;
     std::int64_t dueMs_ = 0;
     std::unique_ptr<std::ofstream> tickLog_;
 };

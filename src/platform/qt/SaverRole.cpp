@@ -78,6 +78,12 @@ SaverResult RunSaverRole(const std::string& programPath, QtApplication& app, con
             window.EndLoop();
     });
 
+    // The guard goes with the windows, before the rest of the shutdown. One still awaited stays with its
+    // waiting thread; the process's end lets it go.
+    window.OnLoopEnd([&run] {
+        if (run.guard && run.guard->Held()) run.guard->Release();
+    });
+
     std::unique_ptr<GuardWaiter> waiter;
     if (run.guard && !run.guard->Held()) {
         // A settings dialog or the user's own saver has the guard: a black window until it is free.
@@ -90,8 +96,6 @@ SaverResult RunSaverRole(const std::string& programPath, QtApplication& app, con
         start();
         if (!fm->Closing()) QApplication::exec();
     }
-    // A guard still awaited stays with its waiting thread; the process's end lets it go.
-    if (run.guard && run.guard->Held()) run.guard->Release();
     return SaverResult{.status = 0, .signal = termination.ReceivedSignal()};
 }
 
