@@ -5,9 +5,17 @@
 namespace vis {
 
 SaverSession::SaverSession(const SaverPlatform& platform)
-    : app_(platform.app), form_(std::make_unique<TFmqv>(platform)) {}
+    : app_(platform.app), media_(platform.media), form_(std::make_unique<TFmqv>(platform)) {
+    // The music device's notices reach the player like any other handler call.
+    media_.onNotify = [this, notify = std::move(media_.onNotify)] {
+        if (notify) Handle(notify);
+    };
+}
 
-SaverSession::~SaverSession() = default;
+SaverSession::~SaverSession() {
+    form_.reset();
+    media_.onNotify = nullptr;
+}
 
 void SaverSession::Handle(const std::function<void()>& handler) {
     ++depth_;

@@ -48,7 +48,7 @@ public:
     void MouseMove(int shift, int x, int y);
     // A close from outside the saver: the window system's close button, a termination signal.
     void RequestClose();
-    // Any other handler (the music device's notice), run the same way.
+    // Any other handler, run the same way (the music device's notices already are).
     void Handle(const std::function<void()>& handler);
 
     // The window has closed: the shell ends its loop.
@@ -58,6 +58,7 @@ public:
 
 private:
     Application& app_;
+    MediaDevice& media_;
     std::unique_ptr<TFmqv> form_;
     int depth_ = 0;
 };

@@ -50,7 +50,7 @@ void HeadlessRun::Open() {
 void HeadlessRun::MoveClockTo(std::uint32_t elapsed) {
     clock.Set(start_ + elapsed);
     // The music's completion notice is a message: it is handled before the idle processing of the same moment.
-    Record([this] { session_->Handle([this] { media.Update(clock.NowMs()); }); });
+    Record([this] { media.Update(clock.NowMs()); });
 }
 
 bool HeadlessRun::RunNext(std::uint32_t until) {

@@ -3,8 +3,7 @@
 #include "platform/qt/InputMapping.h"
 #include "platform/qt/SteadyClock.h"
 #include "platform/qt/X11Window.h"
-#include "qv/Dispatch.h"
-#include "saver/Unqv.h"
+#include "saver/SaverSession.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -29,6 +28,12 @@ constexpr int kGrabRetryMs = 50;
 constexpr int kGrabAttempts = 40;
 
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+// The screen's pixels as an image, without a copy.
+QImage ScreenAsImage(const ScreenImage& screen) {
+    return QImage(screen.Bits(), screen.Width(), screen.Height(), static_cast<qsizetype>(screen.Stride()),
+                  QImage::Format_RGB32);
+}
 } // namespace
 
 QtSaverWindow::Options QtSaverWindow::FromEnvironment() {
@@ -100,44 +105,34 @@ QtSaverWindow::~QtSaverWindow() {
     if (timerFd_ >= 0) ::close(timerFd_);
 }
 
-void QtSaverWindow::Attach(TFmqv& fm) {
-    fm_ = &fm;
-    if (tickLog_) {
-        // Wraps the tick handler to note when each tick ran against when it was due.
-        auto inner = fm.Timer1.OnTimer;
-        fm.Timer1.OnTimer = [this, inner](TCustomDXTimer& sender, std::int32_t lag) {
-            *tickLog_ << dueMs_ * 1000 << ' ' << SteadyClock::NowUs64() << '\n';
-            if (inner) inner(sender, lag);
-        };
-    }
+void QtSaverWindow::Attach(SaverSession& session) {
+    session_ = &session;
 }
 
-template <class F> void QtSaverWindow::Handle(F&& handler) {
-    ++handlerDepth_;
-    Dispatch(app_, std::forward<F>(handler));
-    --handlerDepth_;
+template <class F> void QtSaverWindow::Handle(F&& call) {
+    if (!session_) return;
+    std::forward<F>(call)();
     Rearm();
 }
 
 void QtSaverWindow::CreateAndShow() {
-    Handle([this] { fm_->FormCreate(); });
-    if (fm_->Closing()) return;
-    // The show handler runs as the window is being shown, before it appears: an error box it raises (no
-    // sound device) comes first, then the show.
-    Handle([this] { fm_->FormShow(); });
-    if (fm_->Closing()) return;
-    if (options_.host) {
-        show();
-    } else if (onTop_ && QGuiApplication::platformName() == QLatin1String("xcb")) {
-        CoverOtherMonitors();
-        show();
-        activateWindow();
-        GrabInput();
-    } else {
-        CoverOtherMonitors();
-        showFullScreen();
-    }
-    Rearm();
+    // The show handler runs before the window appears: an error box it raises (no sound device) comes
+    // first, then the show.
+    Handle([this] {
+        session_->Start([this] {
+            if (options_.host) {
+                show();
+            } else if (onTop_ && QGuiApplication::platformName() == QLatin1String("xcb")) {
+                CoverOtherMonitors();
+                show();
+                activateWindow();
+                GrabInput();
+            } else {
+                CoverOtherMonitors();
+                showFullScreen();
+            }
+        });
+    });
 }
 
 void QtSaverWindow::ShowBlank() {
@@ -193,7 +188,7 @@ void QtSaverWindow::GrabInput() {
 }
 
 void QtSaverWindow::RequestClose() {
-    if (fm_) Handle([this] { fm_->Close(); });
+    Handle([this] { session_->RequestClose(); });
 }
 
 std::int32_t QtSaverWindow::ScreenWidth() const { return screenSize_.width(); }
@@ -239,11 +234,6 @@ void QtSaverWindow::StayOnTop() {
 
 void QtSaverWindow::DisableIme() { setAttribute(Qt::WA_InputMethodEnabled, false); }
 
-void QtSaverWindow::Invalidate(const Rect& changed) {
-    // During a tick the whole changed area is flushed once the tick is over.
-    if (!inTick_) update(WindowRect(changed));
-}
-
 void QtSaverWindow::EndLoop() {
     if (loopEnded_) return;
     loopEnded_ = true;
@@ -260,12 +250,12 @@ void QtSaverWindow::EndLoop() {
 }
 
 void QtSaverWindow::Rearm() {
-    if (!fm_ || loopEnded_ || fm_->Closing()) {
+    if (!session_ || loopEnded_ || session_->Closed()) {
         Disarm();
         return;
     }
-    if (handlerDepth_ > 0) return; // the running handler re-arms when it is done
-    const auto wait = fm_->Timer1.MsUntilDue();
+    if (session_->Busy()) return; // the running handler re-arms when it is done
+    const auto wait = session_->DueInMs();
     if (!wait) {
         Disarm(); // detached: activation re-arms
         return;
@@ -299,21 +289,20 @@ void QtSaverWindow::Disarm() {
 }
 
 void QtSaverWindow::OnFrameTimer() {
-    if (handlerDepth_ > 0) return;
-    inTick_ = true;
-    Handle([this] { fm_->Timer1.PollClock(); });
-    inTick_ = false;
-    if (!loopEnded_) {
-        const Rect drawn = fm_->DrawnThisTick();
-        if (!drawn.Empty()) update(WindowRect(drawn));
-    }
+    if (!session_ || session_->Busy()) return;
+    const std::int64_t due = dueMs_;
+    SaverTick tick;
+    Handle([this, &tick] { tick = session_->Tick(); });
+    // When each tick ran against when it was due.
+    if (tick.ran && tickLog_) *tickLog_ << due * 1000 << ' ' << SteadyClock::NowUs64() << '\n';
+    if (!loopEnded_ && !tick.drawn.Empty()) update(WindowRect(tick.drawn));
 }
 
 void QtSaverWindow::OnApplicationState(Qt::ApplicationState state) {
     // Inside another program's window activation means nothing: the host decides when the saver runs.
-    if (!fm_ || options_.host || loopEnded_) return;
+    if (!session_ || options_.host || loopEnded_) return;
     if (state != Qt::ApplicationActive && state != Qt::ApplicationInactive) return;
-    Handle([this, state] { fm_->Timer1.WatchActivation(state == Qt::ApplicationActive); });
+    Handle([this, state] { session_->SetActive(state == Qt::ApplicationActive); });
 }
 
 bool QtSaverWindow::event(QEvent* e) {
@@ -332,7 +321,7 @@ bool QtSaverWindow::event(QEvent* e) {
 void QtSaverWindow::paintEvent(QPaintEvent* e) {
     QPainter painter(this);
     const QRect all = rect();
-    if (!fm_ || fm_->Screen().Width() == 0 || fm_->Screen().Height() == 0) {
+    if (!session_ || session_->Form().Screen().Width() == 0 || session_->Form().Screen().Height() == 0) {
         painter.fillRect(e->rect(), Qt::black);
         return;
     }
@@ -340,11 +329,9 @@ void QtSaverWindow::paintEvent(QPaintEvent* e) {
         PaintPreview(painter, e->region());
         return;
     }
-    const Bitmap& screen = fm_->Screen();
-    // The bitmap's rows are already 24-bit blue-green-red: the image wraps them in place.
-    const QImage image(screen.Bits(), screen.Width(), screen.Height(), static_cast<qsizetype>(screen.Stride()),
-                       QImage::Format_BGR888);
-    const QRect imageRect(0, 0, screen.Width(), screen.Height());
+    // The screen's pixels are already in the window's own format: painting copies them as they are.
+    const QImage image = ScreenAsImage(session_->Form().Screen());
+    const QRect imageRect = image.rect();
     for (const QRect& r : e->region()) {
         const QRect inside = r.intersected(imageRect);
         if (!inside.isEmpty()) painter.drawImage(inside.topLeft(), image, inside);
@@ -355,9 +342,8 @@ void QtSaverWindow::paintEvent(QPaintEvent* e) {
 
 void QtSaverWindow::PaintPreview(QPainter& painter, const QRegion& region) {
     // The whole screen bitmap scaled into the target, black around it. Qt clips the drawing to the region.
-    const Bitmap& screen = fm_->Screen();
-    const QImage image(screen.Bits(), screen.Width(), screen.Height(), static_cast<qsizetype>(screen.Stride()),
-                       QImage::Format_BGR888);
+    const ScreenImage& screen = session_->Form().Screen();
+    const QImage image = ScreenAsImage(screen);
     for (const QRect& outside : (region - layout_.target))
         painter.fillRect(outside, Qt::black);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -374,23 +360,20 @@ QRect QtSaverWindow::WindowRect(const Rect& r) const {
 }
 
 void QtSaverWindow::KeyDown(const QKeyEvent& e) {
-    if (!fm_) return;
     const int key = VirtualKeyFor(e.key());
     const int shift = ShiftStateFor(e.modifiers(), QGuiApplication::mouseButtons());
-    Handle([this, key, shift] { fm_->FormKeyDown(key, shift); });
+    Handle([this, key, shift] { session_->KeyDown(key, shift); });
 }
 
 void QtSaverWindow::MouseDown(const QMouseEvent& e, QPoint at) {
-    if (!fm_) return;
     const int button = MouseButtonFor(e.button());
     const int shift = ShiftStateFor(e.modifiers(), e.buttons());
-    Handle([this, button, shift, at] { fm_->FormMouseDown(button, shift, at.x(), at.y()); });
+    Handle([this, button, shift, at] { session_->MouseDown(button, shift, at.x(), at.y()); });
 }
 
 void QtSaverWindow::MouseMove(const QMouseEvent& e, QPoint at) {
-    if (!fm_) return;
     const int shift = ShiftStateFor(e.modifiers(), e.buttons());
-    Handle([this, shift, at] { fm_->FormMouseMove(shift, at.x(), at.y()); });
+    Handle([this, shift, at] { session_->MouseMove(shift, at.x(), at.y()); });
 }
 
 void QtSaverWindow::mousePressEvent(QMouseEvent* e) {

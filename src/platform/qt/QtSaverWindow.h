@@ -25,7 +25,7 @@ namespace vis {
 
 class Application;
 class SteadyClock;
-class TFmqv;
+class SaverSession;
 
 class QtSaverWindow : public QWidget, public SaverWindow {
     Q_OBJECT
@@ -45,9 +45,9 @@ public:
     QtSaverWindow(Application& app, SteadyClock& clock, Options options);
     ~QtSaverWindow() override;
 
-    // The window's handlers; set before anything else is called.
-    void Attach(TFmqv& fm);
-    // The creation handler, then the show handler, then the window appears and the loop may run.
+    // The slideshow this window shows; set before anything else is called.
+    void Attach(SaverSession& session);
+    // Starts the session (creation, show handler), shows the window and lets the loop run.
     void CreateAndShow();
     // A close request from outside (a termination signal, the window system).
     void RequestClose();
@@ -66,7 +66,6 @@ public:
     void ShowCursor(bool show) override;
     void StayOnTop() override;
     void DisableIme() override;
-    void Invalidate(const Rect& changed) override;
     void EndLoop() override;
 
 protected:
@@ -80,8 +79,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
-    // Runs a handler with the error box; ticks wait while one runs (a modal error box included).
-    template <class F> void Handle(F&& handler);
+    // Runs a call into the session, then arms the wake-up for the next tick.
+    template <class F> void Handle(F&& call);
     void OnFrameTimer();
     void Rearm();
     void ArmAt(std::int64_t dueMs);
@@ -99,7 +98,7 @@ protected:
     Application& app_;
     SteadyClock& clock_;
     Options options_;
-    TFmqv* fm_ = nullptr;
+    SaverSession* session_ = nullptr;
     // The wake-up for the next tick: a timerfd set to the due millisecond on the monotonic clock (Qt's
     // timers count whole milliseconds from the moment they are started, which adds up to one more), or a
     // precise Qt timer where there is no timerfd, and for the spinning loop.
@@ -108,8 +107,6 @@ protected:
     QTimer frameTimer_;
     QTimer grabRetry_;
     int grabAttempts_ = 0;
-    int handlerDepth_ = 0;
-    bool inTick_ = false;
     bool onTop_ = false;
     bool cursorHidden_ = false;
     bool loopEnded_ = false;

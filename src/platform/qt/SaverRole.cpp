@@ -9,7 +9,7 @@
 #include "platform/qt/SteadyClock.h"
 #include "platform/qt/X11ScreenSaver.h"
 #include "platform/qt/X11Window.h"
-#include "saver/Unqv.h"
+#include "saver/SaverSession.h"
 
 #include <QApplication>
 
@@ -62,17 +62,17 @@ SaverResult RunSaverRole(const std::string& programPath, QtApplication& app, con
     SaverPlatform platform{.app = app, .window = window, .clock = clock, .system = system, .media = media,
                            .programPath = programPath, .style = PathStyle::Posix, .seed = {}, .dataFolder = {}};
     // Made only once the show may start: its frame timer counts from its creation.
-    std::optional<TFmqv> fm;
+    std::optional<SaverSession> session;
     auto start = [&] {
-        fm.emplace(platform);
-        window.Attach(*fm);
+        session.emplace(platform);
+        window.Attach(*session);
         window.CreateAndShow();
     };
 
     // A termination signal is a close request: the cursor and the system's saver come back as on a key.
     SignalNotifier termination;
     QObject::connect(&termination, &SignalNotifier::terminationRequested, &window, [&] {
-        if (fm)
+        if (session)
             window.RequestClose();
         else
             window.EndLoop();
@@ -94,7 +94,7 @@ SaverResult RunSaverRole(const std::string& programPath, QtApplication& app, con
         QApplication::exec();
     } else {
         start();
-        if (!fm->Closing()) QApplication::exec();
+        if (!session->Closed()) QApplication::exec();
     }
     return SaverResult{.status = 0, .signal = termination.ReceivedSignal()};
 }
