@@ -143,18 +143,20 @@ bool Win32SettingView::Create() {
     shell_.SetOwner(window_);
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.century12), FALSE);
 
-    pageControl_ =
-        Control(window_, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP, 4, 5, 297, 153, 0, fonts_.century12);
+    pageControl_ = Control(window_, WC_TABCONTROLW, L"", WS_TABSTOP, 4, 5, 297, 153, 0, fonts_.century12);
     UpdateTabs();
     // Each page's panel fills the tab control's display area (known once the tabs are in).
     RECT page{0, 0, 297, 153};
     TabCtrl_AdjustRect(pageControl_, FALSE, &page);
     for (int i = 0; i < 3; ++i) {
         panels_[static_cast<std::size_t>(i)] = CreateWindowExW(
-            WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN, 4 + page.left, 5 + page.top,
-            page.right - page.left, page.bottom - page.top, window_, nullptr, app_.Instance(), this);
+            WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 4 + page.left,
+            5 + page.top, page.right - page.left, page.bottom - page.top, window_, nullptr, app_.Instance(), this);
         SetWindowLongPtrW(panels_[static_cast<std::size_t>(i)], GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
+    // The tab control is the pages' background: below them, so that, each clipped by the siblings above it,
+    // it never paints over the page shown and the page is never hidden by it.
+    SetWindowPos(pageControl_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     BuildEffectsPage();
     BuildTimesPage();
     BuildAboutPage();
@@ -167,19 +169,24 @@ bool Win32SettingView::Create() {
 }
 
 void Win32SettingView::Show() {
+    // The show handler fills the controls before the window appears, so an error box it raises (a damaged
+    // qor_inf) comes before the dialog rather than over a half-filled one.
+    if (!shown_) {
+        shown_ = true;
+        form_.CallHandler(app_, &TFmSetting::FormShow);
+    }
     ShowWindow(window_, SW_SHOW);
     UpdateWindow(window_);
     SetForegroundWindow(window_);
     // The first control in tab order has the focus, so the keyboard works from the start.
     SetFocus(pageControl_);
-    if (shown_) return;
-    shown_ = true;
-    form_.CallHandler(app_, &TFmSetting::FormShow);
 }
 
 HWND Win32SettingView::Control(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w,
                                int h, int id, HFONT font) {
-    HWND c = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+    // Clipped by their siblings: a control repainting must not paint over one stacked above it (grey's box
+    // reaches two pixels into sepia's).
+    HWND c = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, x, y, w, h, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), app_.Instance(), nullptr);
     if (c && font) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return c;

@@ -31,9 +31,9 @@ saver=$(winepath_of "$base/Demo.scr")
 
 # An ordinary window standing on the second monitor, left of its middle.
 convert -size 400x300 xc:gray50 "$SESSION_DIR/grey.png"
-display -geometry +$((MONITOR_W + 200))+200 "$SESSION_DIR/grey.png" &
+display -geometry +$((MONITOR_W + 200))+200 "$SESSION_DIR/grey.png" {VIS_PREFIX_LOCK}>&- &
 display_pid=$!
-trap 'kill $display_pid 2>/dev/null; session_cleanup' EXIT
+SESSION_END="kill $display_pid"
 gx=$((MONITOR_W + 400)) gy=350 # inside the grey window
 shot="$SESSION_DIR/shot.xwd"
 grey_shown() {

@@ -84,8 +84,13 @@ winepath_of() {
 
 XVFB_PID=""
 XEPHYR_PID=""
+# Commands a script adds to the end of its session (its own files, helper windows); run first.
+SESSION_END=""
 session_cleanup() {
     local status=$?
+    # Every step runs whatever the one before it did: a server left behind would hold the prefix's lock.
+    set +e
+    [[ -n $SESSION_END ]] && eval "$SESSION_END"
     timeout 10 wineserver -k >/dev/null 2>&1 || true
     [[ -n $XEPHYR_PID ]] && kill "$XEPHYR_PID" 2>/dev/null && wait "$XEPHYR_PID" 2>/dev/null
     [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
@@ -101,8 +106,9 @@ wine_session_start() {
     trap 'exit 130' INT TERM
     # Nothing of an earlier test may be running in the prefix (the "QOR" mutex, a saver window).
     timeout 10 wineserver -k >/dev/null 2>&1 || true
+    # The X servers do not hold the prefix's lock: one left behind must not block the next test.
     Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp -noreset \
-        3>"$SESSION_DIR/display" >/dev/null 2>&1 &
+        3>"$SESSION_DIR/display" >/dev/null 2>&1 {VIS_PREFIX_LOCK}>&- &
     XVFB_PID=$!
     local i
     for i in $(seq 50); do
@@ -125,7 +131,7 @@ wine_two_monitor_session_start() {
     SCREEN_W=$((2 * MONITOR_W + 40)) SCREEN_H=$((MONITOR_H + 40)) wine_session_start
     Xephyr -displayfd 3 +xinerama -screen "${MONITOR_W}x${MONITOR_H}+0+0" \
         -screen "${MONITOR_W}x${MONITOR_H}+${MONITOR_W}+0" -nolisten tcp -noreset \
-        3>"$SESSION_DIR/nested-display" >/dev/null 2>&1 &
+        3>"$SESSION_DIR/nested-display" >/dev/null 2>&1 {VIS_PREFIX_LOCK}>&- &
     XEPHYR_PID=$!
     local i
     for i in $(seq 100); do

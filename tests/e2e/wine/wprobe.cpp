@@ -52,6 +52,14 @@ void PrintWindow(HWND window, int depth) {
                 static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
                 static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)),
                 IsWindowVisible(window) ? "visible" : "hidden", Utf8(text).c_str());
+    if (depth == 0) {
+        // Where the client area lies on the screen: children are placed within it.
+        POINT origin{};
+        ClientToScreen(window, &origin);
+        RECT c{};
+        GetClientRect(window, &c);
+        std::printf("  client %ld %ld %ld %ld\n", origin.x, origin.y, c.right, c.bottom);
+    }
 }
 
 struct ChildWalk {
@@ -87,7 +95,8 @@ BOOL CALLBACK PrintTop(HWND window, LPARAM param) {
 }
 
 // Every top-level window (of the given class only, when one is named) with its children indented below.
-// Places of top-level windows are in screen coordinates, those of children in their parent's client area.
+// Places of top-level windows are in screen coordinates, followed by their client area's; those of children are
+// in their parent's client area.
 int Windows(const char* cls) {
     std::wstring wide;
     if (cls) {
