@@ -154,13 +154,14 @@ bool Win32SettingView::Create() {
             5 + page.top, page.right - page.left, page.bottom - page.top, window_, nullptr, app_.Instance(), this);
         SetWindowLongPtrW(panels_[static_cast<std::size_t>(i)], GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
-    // The tab control is the pages' background: below them, so that, each clipped by the siblings above it,
-    // it never paints over the page shown and the page is never hidden by it.
-    SetWindowPos(pageControl_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     BuildEffectsPage();
     BuildTimesPage();
     BuildAboutPage();
     BuildBottomRow();
+    // The tab control is the pages' background: below them, so that, each clipped by the siblings above it,
+    // it never paints over the page shown and the page is never hidden by it. Last in the stacking is last
+    // in tab order, which the Tab key walks round to the tabs, then the page, then the row below.
+    SetWindowPos(pageControl_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetCurrentPage(SettingPage::TSEffect1);
     // The creation handler runs as part of the creation; an error goes to the error box and the dialog
     // opens all the same.
@@ -269,8 +270,10 @@ void Win32SettingView::BuildBottomRow() {
         boxes_[static_cast<std::size_t>(b.box)] =
             Control(window_, WC_BUTTONW, Widen(b.text).c_str(), BS_AUTOCHECKBOX | WS_TABSTOP, b.x, 164, b.w, 17,
                     kBoxId + static_cast<int>(b.box), b.font);
-    // Grey overlaps sepia's left edge by two pixels; sepia stays above it, as the design stacks them.
-    SetWindowPos(Box(SettingBox::CBSepia), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // Grey overlaps sepia's left edge by two pixels; sepia stays above it, as the design stacks them: right
+    // above grey, so that the stacking, which is also the tab order, keeps the row together.
+    SetWindowPos(Box(SettingBox::CBSepia), Box(SettingBox::CBBgm), 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Control(window_, WC_BUTTONW, L"OK", BS_PUSHBUTTON | WS_TABSTOP, 250, 164, 50, 22, kButton1Id, fonts_.century15);
 }
 
