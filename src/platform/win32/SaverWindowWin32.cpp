@@ -105,8 +105,8 @@ void Win32SaverWindow::CreateCovers() {
     RegisterClassExW(&wc);
     for (const Rect& r : rects) {
         // Owned like the saver window, so no task-bar button; top-most from the start.
-        HWND cover = CreateWindowExW(WS_EX_TOPMOST, kCoverClass, L"", WS_POPUP, r.left, r.top, r.Width(), r.Height(),
-                                     app_.OwnerWindow(), nullptr, app_.Instance(), this);
+        HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kCoverClass, L"", WS_POPUP, r.left, r.top,
+                                     r.Width(), r.Height(), app_.OwnerWindow(), nullptr, app_.Instance(), this);
         if (cover) covers_.push_back(cover);
     }
 }
