@@ -29,6 +29,32 @@ HFONT MakeFont(const char* family, int pixels, bool boldItalic, BYTE charset) {
                        Widen(family).c_str());
 }
 
+// The width in pixels that text takes on one line in font, with the slant of an italic last character.
+int TextWidth(HDC dc, HFONT font, const std::wstring& text) {
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ABC abc{};
+    if (!text.empty() && GetCharABCWidthsW(dc, text.back(), text.back(), &abc) && abc.abcC < 0) size.cx -= abc.abcC;
+    SelectObject(dc, old);
+    return size.cx;
+}
+
+// Label1's font: the designed size, or, where the system substitutes a wider face for the designed one, the
+// largest smaller size at which the whole text fits the label's one line.
+HFONT FitLabelFont(HWND label, const std::wstring& text) {
+    constexpr int kSmallestPixels = 8;
+    HDC dc = GetDC(label);
+    HFONT font = nullptr;
+    for (int pixels = L::label1FontPixels; pixels >= kSmallestPixels; --pixels) {
+        if (font) DeleteObject(font);
+        font = MakeFont(L::label1Font, pixels, true, DEFAULT_CHARSET);
+        if (!dc || TextWidth(dc, font, text) <= L::label1Width) break;
+    }
+    if (dc) ReleaseDC(label, dc);
+    return font;
+}
+
 LRESULT CALLBACK InstallerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
@@ -90,7 +116,6 @@ int RunInstallerRoleWin32(const std::string& programPath, Application& app) {
     if (!window) return 1;
 
     HFONT formFont = MakeFont(L::formFont, L::formFontPixels, false, SHIFTJIS_CHARSET);
-    HFONT labelFont = MakeFont(L::label1Font, L::label1FontPixels, true, DEFAULT_CHARSET);
     HFONT buttonFont = MakeFont(L::button1Font, L::button1FontPixels, false, DEFAULT_CHARSET);
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(formFont), FALSE);
     // Button1 first: the first control in tab order, and the default button that Return presses.
@@ -98,10 +123,15 @@ int RunInstallerRoleWin32(const std::string& programPath, Application& app) {
                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, L::button1Left,
                                    L::button1Top, L::button1Width, L::button1Height, window,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
-    HWND label1 = CreateWindowExW(0, L"STATIC", Widen(L::label1Text).c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT,
-                                  L::label1Left, L::label1Top, L::label1Width, L::label1Height, window,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLabel1Id)), instance, nullptr);
+    // One line that is never wrapped: a word-wrapping static would move the last word onto a second line that
+    // the label's height cannot show.
+    const std::wstring label1Text = Widen(L::label1Text);
+    HWND label1 =
+        CreateWindowExW(0, L"STATIC", label1Text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+                        L::label1Left, L::label1Top, L::label1Width, L::label1Height, window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLabel1Id)), instance, nullptr);
     SendMessageW(button1, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont), FALSE);
+    HFONT labelFont = FitLabelFont(label1, label1Text);
     SendMessageW(label1, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), FALSE);
     if (win32App) {
         win32App->SetMainWindow(window);

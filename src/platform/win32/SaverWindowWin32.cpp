@@ -1,5 +1,6 @@
 #include "platform/win32/SaverWindowWin32.h"
 
+#include "platform/MonitorCover.h"
 #include "platform/win32/MciMediaDevice.h"
 #include "platform/win32/Win32System.h"
 #include "qv/Dispatch.h"
@@ -7,12 +8,23 @@
 
 #include <memory>
 #include <mmsystem.h>
+#include <vector>
 #include <windowsx.h>
 
 namespace vis {
 
 namespace {
 constexpr wchar_t kSaverClass[] = L"TFmqv";
+constexpr wchar_t kCoverClass[] = L"TFmqvCover";
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (GetMonitorInfoW(monitor, &mi))
+        reinterpret_cast<std::vector<Rect>*>(param)->push_back(
+            {mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right, mi.rcMonitor.bottom});
+    return TRUE;
+}
 
 // The saver's window as the core sees it, plus what the window procedure needs.
 class Win32SaverWindow : public SaverWindow {
@@ -21,6 +33,9 @@ class Win32SaverWindow : public SaverWindow {
 
     bool Create();
     HWND Handle() const { return window_; }
+    // Shows the black windows over the other monitors (without taking the focus from the saver window).
+    void ShowCovers();
+    void DestroyCovers();
     void Attach(TFmqv* fm) { fm_ = fm; }
 
     std::int32_t ScreenWidth() const override { return GetSystemMetrics(SM_CXSCREEN); }
@@ -45,10 +60,13 @@ class Win32SaverWindow : public SaverWindow {
 
   private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK CoverProc(HWND cover, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateCovers();
 
     Win32Application& app_;
     HWND window_ = nullptr;
+    std::vector<HWND> covers_;
     TFmqv* fm_ = nullptr;
     POINT lastPointer_{};
 };
@@ -67,7 +85,41 @@ bool Win32SaverWindow::Create() {
                               app_.OwnerWindow(), nullptr, app_.Instance(), this);
     media.SetNotifyWindow(window_);
     GetCursorPos(&lastPointer_);
-    return window_ != nullptr;
+    if (!window_) return false;
+    CreateCovers();
+    return true;
+}
+
+void Win32SaverWindow::CreateCovers() {
+    std::vector<Rect> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    const std::vector<Rect> rects = CoverRects(Rect{0, 0, ScreenWidth(), ScreenHeight()}, monitors);
+    if (rects.empty()) return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = CoverProc;
+    wc.hInstance = app_.Instance();
+    // No cursor of its own: the saver hides it for the whole thread.
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kCoverClass;
+    RegisterClassExW(&wc);
+    for (const Rect& r : rects) {
+        // Owned like the saver window, so no task-bar button; top-most from the start.
+        HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kCoverClass, L"", WS_POPUP, r.left, r.top,
+                                     r.Width(), r.Height(), app_.OwnerWindow(), nullptr, app_.Instance(), this);
+        if (cover) covers_.push_back(cover);
+    }
+}
+
+void Win32SaverWindow::ShowCovers() {
+    for (HWND cover : covers_)
+        SetWindowPos(cover, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void Win32SaverWindow::DestroyCovers() {
+    for (HWND cover : covers_)
+        DestroyWindow(cover);
+    covers_.clear();
 }
 
 void Win32SaverWindow::DisableIme() {
@@ -117,6 +169,40 @@ LRESULT CALLBACK Win32SaverWindow::Proc(HWND window, UINT message, WPARAM wParam
     auto* self = reinterpret_cast<Win32SaverWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
     return self->Handle(message, wParam, lParam);
+}
+
+// The black windows over the other monitors: their input is the saver window's input, at the same place on the
+// desktop, so a click or a key there ends the saver and a move there counts like a move over the slideshow.
+LRESULT CALLBACK Win32SaverWindow::CoverProc(HWND cover, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(cover, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* self = reinterpret_cast<Win32SaverWindow*>(GetWindowLongPtrW(cover, GWLP_USERDATA));
+    if (!self || !self->window_) return DefWindowProcW(cover, message, wParam, lParam);
+    switch (message) {
+    case WM_MOUSEACTIVATE:
+        // The keyboard stays with the saver window.
+        return MA_NOACTIVATE;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN: {
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        MapWindowPoints(cover, self->window_, &at, 1);
+        return self->Handle(message, wParam, MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y)));
+    }
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_CLOSE:
+        return self->Handle(message, wParam, lParam);
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(cover, message, wParam, lParam);
 }
 
 int ShiftState(WPARAM keys) {
@@ -218,6 +304,7 @@ int RunSaverRole(Win32Application& app, const std::string& programPath) {
         Dispatch(app, [&] { fm = std::make_unique<TFmqv>(platform); });
     }
     if (!fm) {
+        window.DestroyCovers();
         DestroyWindow(window.Handle());
         return 1;
     }
@@ -225,6 +312,7 @@ int RunSaverRole(Win32Application& app, const std::string& programPath) {
     // An error in the creation handler is reported and the window is shown all the same.
     Dispatch(app, [&] { fm->FormCreate(); });
     if (!fm->Closing()) {
+        window.ShowCovers();
         ShowWindow(window.Handle(), SW_SHOW);
         UpdateWindow(window.Handle());
         SetForegroundWindow(window.Handle());
@@ -248,6 +336,7 @@ int RunSaverRole(Win32Application& app, const std::string& programPath) {
     // Destroying the window's components closes the music device.
     window.Attach(nullptr);
     fm.reset();
+    window.DestroyCovers();
     DestroyWindow(window.Handle());
     return code;
 }

@@ -144,15 +144,15 @@ bool Win32SettingView::Create() {
     shell_.SetOwner(window_);
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.century12), FALSE);
 
-    pageControl_ = Control(window_, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP, L::pageControl.left,
-                           L::pageControl.top, L::pageControl.width, L::pageControl.height, 0, fonts_.century12);
+    pageControl_ = Control(window_, WC_TABCONTROLW, L"", WS_TABSTOP, L::pageControl.left, L::pageControl.top,
+                           L::pageControl.width, L::pageControl.height, 0, fonts_.century12);
     UpdateTabs();
     // Each page's panel fills the tab control's display area (known once the tabs are in).
     RECT page{0, 0, L::pageControl.width, L::pageControl.height};
     TabCtrl_AdjustRect(pageControl_, FALSE, &page);
     for (int i = 0; i < 3; ++i) {
         panels_[static_cast<std::size_t>(i)] =
-            CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN,
+            CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                             L::pageControl.left + page.left, L::pageControl.top + page.top, page.right - page.left,
                             page.bottom - page.top, window_, nullptr, app_.Instance(), this);
         SetWindowLongPtrW(panels_[static_cast<std::size_t>(i)], GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -161,6 +161,10 @@ bool Win32SettingView::Create() {
     BuildTimesPage();
     BuildAboutPage();
     BuildBottomRow();
+    // The tab control is the pages' background: below them, so that, each clipped by the siblings above it,
+    // it never paints over the page shown and the page is never hidden by it. Last in the stacking is last
+    // in tab order, which the Tab key walks round to the tabs, then the page, then the row below.
+    SetWindowPos(pageControl_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetCurrentPage(SettingPage::TSEffect1);
     // The creation handler runs as part of the creation; an error goes to the error box and the dialog
     // opens all the same.
@@ -169,19 +173,24 @@ bool Win32SettingView::Create() {
 }
 
 void Win32SettingView::Show() {
+    // The show handler fills the controls before the window appears, so an error box it raises (a damaged
+    // qor_inf) comes before the dialog rather than over a half-filled one.
+    if (!shown_) {
+        shown_ = true;
+        form_.CallHandler(app_, &TFmSetting::FormShow);
+    }
     ShowWindow(window_, SW_SHOW);
     UpdateWindow(window_);
     SetForegroundWindow(window_);
     // The first control in tab order has the focus, so the keyboard works from the start.
     SetFocus(pageControl_);
-    if (shown_) return;
-    shown_ = true;
-    form_.CallHandler(app_, &TFmSetting::FormShow);
 }
 
 HWND Win32SettingView::Control(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w,
                                int h, int id, HFONT font) {
-    HWND c = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+    // Clipped by their siblings: a control repainting must not paint over one stacked above it (grey's box
+    // reaches two pixels into sepia's).
+    HWND c = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, x, y, w, h, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), app_.Instance(), nullptr);
     if (c && font) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return c;
@@ -248,7 +257,10 @@ void Win32SettingView::BuildBottomRow() {
             Control(window_, WC_BUTTONW, Widen(b.text).c_str(), BS_AUTOCHECKBOX | WS_TABSTOP, b.left, L::bottomTop,
                     b.width, L::bottomBoxHeight, kBoxId + static_cast<int>(b.box),
                     b.japanese ? fonts_.gothic12Bold : fonts_.century12Bold);
-    SetWindowPos(Box(SettingBox::CBSepia), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // Grey overlaps sepia's left edge by two pixels; sepia stays above it, as the design stacks them: right
+    // above grey, so that the stacking, which is also the tab order, keeps the row together.
+    SetWindowPos(Box(SettingBox::CBSepia), Box(SettingBox::CBBgm), 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Control(window_, WC_BUTTONW, L"OK", BS_PUSHBUTTON | WS_TABSTOP, L::button1.left, L::button1.top, L::button1.width,
             L::button1.height, kButton1Id, fonts_.century15);
 }

@@ -13,7 +13,7 @@ win="$(drive_c)/windows"
 ini="$win/system.ini"
 cleanup_installs() { rm -rf "$win/velloran" "$win/SUNSET.SCR" "$win/Night Sky.SCR" "$win/install.exe"; }
 cleanup_installs
-trap 'status=$?; cleanup_installs; (exit $status); session_cleanup' EXIT
+SESSION_END=cleanup_installs
 
 set_screen_saver_active() {
     run_wine 30 reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveActive /t REG_SZ /d "$1" /f >/dev/null 2>&1 ||

@@ -1,6 +1,7 @@
 # Shared set-up of the Wine end-to-end tests; sourced by each test script.
 #   wine_prefix_ready       builds the test prefix once (cached under build/wine-prefix)
 #   wine_session_start      starts Xvfb and points Wine at it; everything is torn down on exit
+#   wine_two_monitor_session_start   the same with two monitors (Xephyr in Xvfb)
 #   run_wine SECS ARGS...   wine with a time limit
 # Exit status 77 means "skipped" (Wine or the Windows build tools are not installed).
 set -euo pipefail
@@ -40,7 +41,7 @@ drive_c() { echo "$WINEPREFIX/drive_c"; }
 wine_prefix_ready() {
     require_tools
     # Bump the number when the set-up below changes, so existing prefixes are made again.
-    local stamp="$WINEPREFIX/.vis-ready-2"
+    local stamp="$WINEPREFIX/.vis-ready-3"
     [[ -f $stamp ]] && return 0
     note "creating the Wine prefix $WINEPREFIX"
     rm -rf "$WINEPREFIX"
@@ -54,9 +55,10 @@ wine_prefix_ready() {
     # Managed=N: no window manager here, so Wine must manage its windows itself (otherwise the exit waits
     # 2 s and keys need a mouse move first). No crash dialog: it would wait forever. Japanese fonts
     # substituted, or Japanese text renders as boxes. Text files opened with notepad, as on Windows (Wine's
-    # prefix has the txtfile class but no .txt extension entry).
+    # prefix has the txtfile class but no .txt extension entry). UseXRandR=N: Wine takes its monitors from
+    # Xinerama, the only place a nested two-head X server reports both.
     printf '%s\r\n' 'REGEDIT4' '' \
-        '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '"UseXRandR"="N"' '' \
         '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' '' \
         '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
         '"MS PGothic"="IPAPGothic"' '"MS Gothic"="IPAGothic"' \
@@ -81,9 +83,16 @@ winepath_of() {
 }
 
 XVFB_PID=""
+XEPHYR_PID=""
+# Commands a script adds to the end of its session (its own files, helper windows); run first.
+SESSION_END=""
 session_cleanup() {
     local status=$?
+    # Every step runs whatever the one before it did: a server left behind would hold the prefix's lock.
+    set +e
+    [[ -n $SESSION_END ]] && eval "$SESSION_END"
     timeout 10 wineserver -k >/dev/null 2>&1 || true
+    [[ -n $XEPHYR_PID ]] && kill "$XEPHYR_PID" 2>/dev/null && wait "$XEPHYR_PID" 2>/dev/null
     [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
     [[ -n ${SESSION_DIR:-} && -z ${KEEP_SESSION:-} ]] && rm -rf "$SESSION_DIR"
     exit "$status"
@@ -97,8 +106,9 @@ wine_session_start() {
     trap 'exit 130' INT TERM
     # Nothing of an earlier test may be running in the prefix (the "QOR" mutex, a saver window).
     timeout 10 wineserver -k >/dev/null 2>&1 || true
+    # The X servers do not hold the prefix's lock: one left behind must not block the next test.
     Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp -noreset \
-        3>"$SESSION_DIR/display" >/dev/null 2>&1 &
+        3>"$SESSION_DIR/display" >/dev/null 2>&1 {VIS_PREFIX_LOCK}>&- &
     XVFB_PID=$!
     local i
     for i in $(seq 50); do
@@ -109,6 +119,28 @@ wine_session_start() {
     export DISPLAY=":$(head -n1 "$SESSION_DIR/display")"
     # Keep wineserver alive between the program's starts, so each start is quick.
     wineserver -p 30
+}
+
+# The same on two monitors side by side, MONITOR_W x MONITOR_H each, the primary on the left: a Xephyr with
+# Xinerama nested in a larger Xvfb (Xvfb's own +xinerama puts both heads at 0,0). Wine reads the heads from
+# Xinerama because the prefix turns XRandR off.
+MONITOR_W=1280
+MONITOR_H=720
+wine_two_monitor_session_start() {
+    command -v Xephyr >/dev/null || { echo "SKIP: Xephyr not installed (scripts/install-deps windows)"; exit 77; }
+    SCREEN_W=$((2 * MONITOR_W + 40)) SCREEN_H=$((MONITOR_H + 40)) wine_session_start
+    Xephyr -displayfd 3 +xinerama -screen "${MONITOR_W}x${MONITOR_H}+0+0" \
+        -screen "${MONITOR_W}x${MONITOR_H}+${MONITOR_W}+0" -nolisten tcp -noreset \
+        3>"$SESSION_DIR/nested-display" >/dev/null 2>&1 {VIS_PREFIX_LOCK}>&- &
+    XEPHYR_PID=$!
+    local i
+    for i in $(seq 100); do
+        [[ -s $SESSION_DIR/nested-display ]] && break
+        sleep 0.1
+    done
+    [[ -s $SESSION_DIR/nested-display ]] || fail "Xephyr did not start"
+    export DISPLAY=":$(head -n1 "$SESSION_DIR/nested-display")"
+    SCREEN_W=$((2 * MONITOR_W)) SCREEN_H=$MONITOR_H
 }
 
 # Writes a JPEG of four quadrants (top-left, top-right, bottom-left, bottom-right colours) of w x h.
