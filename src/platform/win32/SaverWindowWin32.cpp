@@ -4,7 +4,7 @@
 #include "platform/win32/MciMediaDevice.h"
 #include "platform/win32/Win32System.h"
 #include "qv/Dispatch.h"
-#include "saver/Unqv.h"
+#include "saver/SaverSession.h"
 
 #include <memory>
 #include <mmsystem.h>
@@ -36,7 +36,7 @@ class Win32SaverWindow : public SaverWindow {
     // Shows the black windows over the other monitors (without taking the focus from the saver window).
     void ShowCovers();
     void DestroyCovers();
-    void Attach(TFmqv* fm) { fm_ = fm; }
+    void Attach(SaverSession* session) { session_ = session; }
 
     std::int32_t ScreenWidth() const override { return GetSystemMetrics(SM_CXSCREEN); }
     std::int32_t ScreenHeight() const override { return GetSystemMetrics(SM_CYSCREEN); }
@@ -48,13 +48,14 @@ class Win32SaverWindow : public SaverWindow {
         SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     }
     void DisableIme() override;
-    // The core reports what it drew; the loop shows it after the tick (see FlushTick).
-    void Invalidate(const Rect&) override {}
     void EndLoop() override { PostQuitMessage(0); }
 
-    // Copies the part of the core's screen bitmap inside r to the window.
+    // Copies the part of the core's screen inside r to the window.
     void Blit(HDC dc, Rect r) const;
-    void FlushTick();
+    // Shows what a tick drew.
+    void Flush(const Rect& drawn);
+    // Where the pointer is, in the window's coordinates.
+    Point PointerPosition() const;
 
     MciMediaDevice media;
 
@@ -67,8 +68,7 @@ class Win32SaverWindow : public SaverWindow {
     Win32Application& app_;
     HWND window_ = nullptr;
     std::vector<HWND> covers_;
-    TFmqv* fm_ = nullptr;
-    POINT lastPointer_{};
+    SaverSession* session_ = nullptr;
 };
 
 bool Win32SaverWindow::Create() {
@@ -84,7 +84,6 @@ bool Win32SaverWindow::Create() {
     window_ = CreateWindowExW(0, kSaverClass, L"Fmqv", WS_POPUP, 0, 0, ScreenWidth(), ScreenHeight(),
                               app_.OwnerWindow(), nullptr, app_.Instance(), this);
     media.SetNotifyWindow(window_);
-    GetCursorPos(&lastPointer_);
     if (!window_) return false;
     CreateCovers();
     return true;
@@ -132,30 +131,35 @@ void Win32SaverWindow::DisableIme() {
         reinterpret_cast<EnableImeFn>(reinterpret_cast<void (*)()>(proc))(window_, FALSE);
 }
 
+Point Win32SaverWindow::PointerPosition() const {
+    POINT at{};
+    GetCursorPos(&at);
+    ScreenToClient(window_, &at);
+    return {at.x, at.y};
+}
+
 void Win32SaverWindow::Blit(HDC dc, Rect r) const {
-    if (!fm_) return;
-    const Bitmap& screen = fm_->Screen();
+    if (!session_) return;
+    const ScreenImage& screen = session_->Form().Screen();
     r = Intersect(r, Rect{0, 0, screen.Width(), screen.Height()});
     if (r.Empty()) return;
-    // The rows from r.top on, described as a top-down DIB of the screen's width (negative height), so no
-    // row order conversion and no copy are needed.
+    // The rows from r.top on, described as a top-down 32-bit DIB of the screen's width (negative height): the
+    // pixels are in the display's own format, so nothing is converted or copied on the way.
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = screen.Width();
     bi.bmiHeader.biHeight = -r.Height();
     bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     SetDIBitsToDevice(dc, r.left, r.top, static_cast<DWORD>(r.Width()), static_cast<DWORD>(r.Height()), r.left, 0, 0,
                       static_cast<UINT>(r.Height()), screen.Row(r.top), &bi, DIB_RGB_COLORS);
 }
 
-void Win32SaverWindow::FlushTick() {
-    if (!fm_ || fm_->Closing()) return;
-    const Rect r = fm_->DrawnThisTick();
-    if (r.Empty()) return;
+void Win32SaverWindow::Flush(const Rect& drawn) {
+    if (!session_ || session_->Closed() || drawn.Empty()) return;
     if (HDC dc = GetDC(window_)) {
-        Blit(dc, r);
+        Blit(dc, drawn);
         ReleaseDC(window_, dc);
     }
 }
@@ -226,39 +230,30 @@ LRESULT Win32SaverWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        if (fm_) Dispatch(app_, [&] { fm_->FormKeyDown(static_cast<int>(wParam), ShiftState(wParam)); });
+        if (session_) session_->KeyDown(static_cast<int>(wParam), ShiftState(wParam));
         return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_XBUTTONDOWN: {
         const int button = message == WM_LBUTTONDOWN ? 0 : message == WM_RBUTTONDOWN ? 1 : 2;
-        if (fm_)
-            Dispatch(app_, [&] {
-                fm_->FormMouseDown(button, ShiftState(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-            });
+        if (session_) session_->MouseDown(button, ShiftState(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         return message == WM_XBUTTONDOWN ? TRUE : 0;
     }
-    case WM_MOUSEMOVE: {
-        // The system also sends a move when the window appears under the pointer or the stacking changes;
-        // only a pointer that really moved counts as a movement.
-        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        ClientToScreen(window_, &at);
-        if (at.x == lastPointer_.x && at.y == lastPointer_.y) return 0;
-        lastPointer_ = at;
-        if (fm_)
-            Dispatch(app_, [&] { fm_->FormMouseMove(ShiftState(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); });
+    case WM_MOUSEMOVE:
+        // The system also sends one when the window appears under the pointer or the stacking changes; the
+        // core counts only moves to a new place.
+        if (session_) session_->MouseMove(ShiftState(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         return 0;
-    }
     case WM_ACTIVATEAPP:
         app_.SetActive(wParam != FALSE);
-        if (fm_) Dispatch(app_, [&] { fm_->Timer1.WatchActivation(wParam != FALSE); });
+        if (session_) session_->SetActive(wParam != FALSE);
         return 0;
     case MM_MCINOTIFY:
         Dispatch(app_, [&] { media.Notified(); });
         return 0;
     case WM_CLOSE:
-        if (fm_) Dispatch(app_, [&] { fm_->Close(); });
+        if (session_) session_->RequestClose();
         return 0;
     case WM_SYSCOMMAND:
         // The system's own screen saver must not start over this one.
@@ -288,7 +283,7 @@ int RunSaverRole(Win32Application& app, const std::string& programPath) {
     if (!window.Create()) return 1;
     app.SetMainWindow(window.Handle());
 
-    std::unique_ptr<TFmqv> fm;
+    std::unique_ptr<SaverSession> session;
     {
         // The optional settings (fixed seed, given data folder...) keep their defaults; the list of them grows.
 #pragma GCC diagnostic push
@@ -301,41 +296,30 @@ int RunSaverRole(Win32Application& app, const std::string& programPath) {
                                .programPath = programPath,
                                .style = PathStyle::Windows};
 #pragma GCC diagnostic pop
-        Dispatch(app, [&] { fm = std::make_unique<TFmqv>(platform); });
+        Dispatch(app, [&] { session = std::make_unique<SaverSession>(platform); });
     }
-    if (!fm) {
+    if (!session) {
         window.DestroyCovers();
         DestroyWindow(window.Handle());
         return 1;
     }
-    window.Attach(fm.get());
-    // An error in the creation handler is reported and the window is shown all the same.
-    Dispatch(app, [&] { fm->FormCreate(); });
-    if (!fm->Closing()) {
+    window.Attach(session.get());
+    session->Form().SetPointerPosition(window.PointerPosition());
+    session->Start([&] {
         window.ShowCovers();
         ShowWindow(window.Handle(), SW_SHOW);
         UpdateWindow(window.Handle());
         SetForegroundWindow(window.Handle());
-        Dispatch(app, [&] { fm->FormShow(); });
-    }
+    });
 
-    bool ticked = false;
-    auto tickHandler = fm->Timer1.OnTimer;
-    fm->Timer1.OnTimer = [&](TCustomDXTimer& sender, std::int32_t lag) {
-        ticked = true;
-        tickHandler(sender, lag);
-    };
-    const int code = fm->Closing() ? 0 : app.Run([&]() -> DWORD {
-        ticked = false;
-        Dispatch(app, [&] { fm->Timer1.PollClock(); });
-        if (ticked) window.FlushTick();
-        if (fm->Closing()) return INFINITE; // the quit message is already queued
-        const auto due = fm->Timer1.MsUntilDue();
-        return due ? *due : INFINITE;
+    const int code = session->Closed() ? 0 : app.Run([&]() -> DWORD {
+        const SaverTick tick = session->Tick();
+        if (tick.ran) window.Flush(tick.drawn);
+        return tick.dueInMs ? *tick.dueInMs : INFINITE; // none once closed: the quit message is queued
     });
     // Destroying the window's components closes the music device.
     window.Attach(nullptr);
-    fm.reset();
+    session.reset();
     window.DestroyCovers();
     DestroyWindow(window.Handle());
     return code;
