@@ -157,7 +157,7 @@ void MidiSeeds(const fs::path& dir) {
                               std::string("\x00\x90\x3C\x64\x10\x3E\x64\x10\x3C\x00\x10\x3E\x00\x00\xD0\x20", 16) +
                               std::string("\x08\xFF\x01\x02hi\x08\xFF\x05\x02la\x08\xFF\x06\x01m\x00\xFF\x2F\x00", 22);
     Put(dir, "format1",
-        "MThd" + Be(6, 4) + Be(1, 2) + Be(2, 2) + Be(480, 2) + Track(tempo) + "XFIR" + Be(2, 4) + "ab" + Track(music));
+        "MThd" + Be(6, 4) + Be(1, 2) + Be(2, 2) + Be(480, 2) + Track(tempo) + Track(music) + "XFIR" + Be(2, 4) + "ab");
 }
 
 } // namespace

@@ -36,13 +36,13 @@ TEST(MidiFile, WellFormedFilesParseWithTheirLength) {
     EXPECT_EQ(c.tracks, 1);
     EXPECT_EQ(c.division, 96);
     EXPECT_EQ(c.lengthTicks, 96u);
-    // Format 1 with running status, an unknown chunk between the tracks, a tempo map track, text after the last
-    // note (the piece lasts to it) and a marker after that (which only passes time).
+    // Format 1 with running status, a tempo map track, text after the last note (the piece lasts to it), a
+    // marker after that (which only passes time) and a chunk of another kind after the tracks.
     const std::string tempo = std::string("\x00\xFF\x51\x03\x07\xA1\x20\x00\xFF\x58\x04\x04\x02\x18\x08", 15) +
                               std::string("\x00\xFF\x2F\x00", 4);
     const std::string running = std::string("\x00\x90\x3C\x64\x10\x3E\x64\x10\x3C\x00\x10\x3E\x00", 13) +
                                 std::string("\x20\xFF\x01\x02hi\x30\xFF\x06\x01m", 11);
-    const std::string two = Header(1, 2, 480) + Track(tempo) + "XFIR" + Be(3, 4) + "abc" + Track(running) + "tail";
+    const std::string two = Header(1, 2, 480) + Track(tempo) + Track(running) + "XFIR" + Be(3, 4) + "abc";
     const MidiFileCheck d = ParseStandardMidiFile(two);
     EXPECT_TRUE(d.ok) << d.problem;
     EXPECT_EQ(d.lengthTicks, 0x10u * 3 + 0x20);
@@ -86,7 +86,7 @@ TEST(MidiFile, FilesThePlayerCannotParseAreRefusedWithTheReason) {
         {Header(0, 1, 96) + Track(std::string("\xFF\xFF\xFF\xFF\x00", 5)),
          "track 1: a delta time is cut short or longer than four bytes"},
         {Header(0, 1, 96) + Track(std::string("\x00\xFF\x2F\x00", 4)), "a piece of no length"},
-        {Header(0, 1, 96) + "MT\x80k" + Be(0, 4), "a chunk with a name that is not ASCII"},
+        {Header(0, 1, 96) + "XFIR" + Be(0, 4) + Track(kNote), "a chunk other than a track before track 1"},
     };
     for (const auto& c : cases) {
         const MidiFileCheck r = ParseStandardMidiFile(c.bytes);

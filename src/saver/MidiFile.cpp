@@ -161,16 +161,14 @@ MidiFileCheck ParseStandardMidiFile(std::string_view bytes, const MidiFileRules&
         if (length > bytes.size() - at)
             return Refused(c, "cut short inside track " + std::to_string(found + 1) + " (" + std::to_string(length) +
                                   " bytes announced, " + std::to_string(bytes.size() - at) + " there)");
-        for (const char ch : id)
-            if (static_cast<unsigned char>(ch) >= 0x80) return Refused(c, "a chunk with a name that is not ASCII");
-        if (id == "MTrk") {
-            std::uint32_t ticks = 0;
-            const std::string why = CheckTrack(bytes.substr(at, length), ticks);
-            if (!why.empty()) return Refused(c, "track " + std::to_string(found + 1) + ": " + why);
-            c.lengthTicks = std::max(c.lengthTicks, ticks);
-            ++found;
-        }
-        // Chunks of other kinds are skipped, as the format asks.
+        // The format lets readers skip chunks of other kinds, but the Linux player loses its way in them: they
+        // may follow the tracks only.
+        if (id != "MTrk") return Refused(c, "a chunk other than a track before track " + std::to_string(found + 1));
+        std::uint32_t ticks = 0;
+        const std::string why = CheckTrack(bytes.substr(at, length), ticks);
+        if (!why.empty()) return Refused(c, "track " + std::to_string(found + 1) + ": " + why);
+        c.lengthTicks = std::max(c.lengthTicks, ticks);
+        ++found;
         at += length;
     }
     // A piece of no length would end as it starts, over and over.
