@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo test test-dev test-asan bench fuzz windows clean
+.PHONY: all deps build demo test unit test-dev test-asan bench fuzz windows format clean
 
 all: build
 
@@ -19,6 +19,13 @@ demo: build
 test: deps
 	@scripts/install-deps e2e windows
 	@$(MAKE) --no-print-directory test-dev test-asan
+
+# The unit tests alone: no Windows cross-build, no end-to-end runs.
+unit: build
+	@ctest --preset dev -j $(JOBS) -L unit --output-on-failure
+
+format:
+	@scripts/check-format --fix
 
 test-dev: windows
 	@cmake --preset dev >/dev/null

@@ -86,13 +86,11 @@ TEST(Bitmap, NewBitmapIsWhiteAndHasDefaultCanvasState) {
     EXPECT_EQ(Picture(bmp), (Rows{"...", "..."}));
     EXPECT_EQ(bmp.brushColor, clWhite);
     EXPECT_EQ(bmp.penColor, clBlack);
-    EXPECT_FALSE(bmp.transparent);
 }
 
 TEST(Bitmap, ResizingKeepsTheOverlapAndCanvasState) {
     Bitmap bmp = FromPicture({"rg", "b#"});
     bmp.brushColor = clBlack;
-    bmp.transparent = true;
     bmp.SetWidth(3); // width first, then height, as the effects do
     EXPECT_EQ(Picture(bmp), (Rows{"rg.", "b#."}));
     bmp.SetHeight(3);
@@ -100,7 +98,6 @@ TEST(Bitmap, ResizingKeepsTheOverlapAndCanvasState) {
     bmp.SetSize(1, 2);
     EXPECT_EQ(Picture(bmp), (Rows{"r", "b"}));
     EXPECT_EQ(bmp.brushColor, clBlack);
-    EXPECT_TRUE(bmp.transparent);
     bmp.SetSize(-5, 4);
     EXPECT_EQ(bmp.Width(), 0);
     EXPECT_EQ(bmp.Height(), 4);
@@ -199,18 +196,17 @@ TEST(Bitmap, TransparentCopySkipsOnlyPureWhite) {
     EXPECT_EQ(dst.Pixel(3, 0), clBlack);
 }
 
-TEST(Bitmap, DrawFollowsTheSourcesTransparentFlag) {
+TEST(Bitmap, OpaqueAndTransparentCopiesOfAMask) {
     Bitmap mask = FromPicture({"#.", ".#"});
     Bitmap dst = Filled(2, 2, 0xFF0000);
-    dst.Draw(0, 0, mask);
+    dst.DrawOpaque(0, 0, mask);
     EXPECT_EQ(Picture(dst), (Rows{"#.", ".#"}));
-    mask.transparent = true;
     dst.FillAll(0xFF0000);
-    dst.Draw(0, 0, mask);
+    dst.DrawTransparent(0, 0, mask);
     EXPECT_EQ(Picture(dst), (Rows{"#r", "r#"}));
     // Negative position, transparent: only the overlapping black pixel lands.
     dst.FillAll(0x0000FF);
-    dst.Draw(-1, -1, mask);
+    dst.DrawTransparent(-1, -1, mask);
     EXPECT_EQ(Picture(dst), (Rows{"#b", "bb"}));
 }
 

@@ -30,7 +30,6 @@ void StepDai_shou(TFmqv& fm) {
     composite.FillRect(Rect{at.right, at.top, W, at.bottom});
     composite.FillRect(Rect{0, at.bottom, W, H});
     composite.DrawOpaque(at.left, at.top, fm.StepMask);
-    composite.Force24Bit();
     fm.Present(composite);
     EndEffectStep(fm, *phase);
 }

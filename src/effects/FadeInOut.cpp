@@ -14,7 +14,6 @@ void StepFadeInOut(TFmqv& fm) {
     if (!phase) return;
     Bitmap& frame = phase->frame;
     frame.DrawOpaque(0, 0, phase->source);
-    frame.Force24Bit();
 
     // One factor serves every byte of the step, so the 256 possible results are worked out once.
     const std::int32_t dim = phase->out ? phase->k - 1 : 20 - phase->k;

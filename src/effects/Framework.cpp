@@ -27,7 +27,6 @@ void SizeToFrame(Bitmap& b, const Bitmap& frame) {
 
 void ComposeAndPresent(TFmqv& fm, const Bitmap& frame, const Bitmap& mask) {
     ComposeMasked(fm.Composite, frame, mask);
-    fm.Composite.Force24Bit();
     fm.Present(fm.Composite);
 }
 

@@ -45,12 +45,10 @@ public:
     // Milliseconds until the next tick is due (0 when due now); nullopt while no idle handler is attached.
     std::optional<std::uint32_t> MsUntilDue();
 
-protected:
-    virtual void SignalActivate();
-    virtual void SignalDeactivate();
-    virtual void SignalTick(std::int32_t lagCount);
-
 private:
+    void SignalActivate();
+    void SignalDeactivate();
+    void SignalTick(std::int32_t lagCount);
     void StartTicking();
     void StopTicking();
     void AttachIdle();
