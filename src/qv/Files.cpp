@@ -193,7 +193,9 @@ void WriteFileReplacing(const std::string& path, const std::string& bytes) {
     if (hadFile) {
         // The owner where the process may set it (root may; others keep their own); the mode in any case,
         // after the owner, which may clear set-id bits.
-        if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+            // Not allowed to hand the file on: it stays the saving user's, with the old mode.
+        }
         if (::fchmod(fd, old.st_mode & 07777) != 0) err = errno;
     }
     std::size_t done = 0;
