@@ -135,6 +135,31 @@ void EffectSeeds(const fs::path& dir) {
     }
 }
 
+std::string Be(std::uint32_t v, int n) {
+    std::string s;
+    for (int i = n - 1; i >= 0; --i)
+        s += static_cast<char>(v >> (8 * i) & 0xFF);
+    return s;
+}
+
+std::string Track(const std::string& events) {
+    return "MTrk" + Be(static_cast<std::uint32_t>(events.size()), 4) + events;
+}
+
+void MidiSeeds(const fs::path& dir) {
+    const std::string head0 = "MThd" + Be(6, 4) + Be(0, 2) + Be(1, 2) + Be(96, 2);
+    const std::string note = std::string("\x00\xC0\x00\x00\x90\x3C\x64\x60\x80\x3C\x40\x00\xFF\x2F\x00", 15);
+    Put(dir, "note", head0 + Track(note));
+    const std::string tempo = std::string("\x00\xFF\x03\x04name\x00\xFF\x51\x03\x07\xA1\x20", 15) +
+                              std::string("\x00\xFF\x58\x04\x04\x02\x18\x08\x00\xFF\x59\x02\x00\x00", 14) +
+                              std::string("\x00\xFF\x54\x05\x00\x00\x00\x00\x00\x00\xFF\x2F\x00", 13);
+    const std::string music = std::string("\x00\xF0\x05\x7E\x7F\x09\x01\xF7\x00\xB0\x07\x64\x00\xE0\x00\x40", 16) +
+                              std::string("\x00\x90\x3C\x64\x10\x3E\x64\x10\x3C\x00\x10\x3E\x00\x00\xD0\x20", 16) +
+                              std::string("\x08\xFF\x01\x02hi\x08\xFF\x05\x02la\x08\xFF\x06\x01m\x00\xFF\x2F\x00", 22);
+    Put(dir, "format1",
+        "MThd" + Be(6, 4) + Be(1, 2) + Be(2, 2) + Be(480, 2) + Track(tempo) + Track(music) + "XFIR" + Be(2, 4) + "ab");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -145,6 +170,7 @@ int main(int argc, char** argv) {
     Put(root / "qorinf_fuzz", "hex", "$1F\r\n0000000000000000\r\n -5\r\n+3\r\n\x1a");
     Put(root / "qorinf_fuzz", "lf", "7\n1\n5\n3\n");
     Put(root / "qorinf_fuzz", "extremes", "2147483647\r\n1\r\n-2147483648\r\n$FFFFFFFF\r\n");
+    MidiSeeds(root / "midi_fuzz");
     JpegSeeds(root / "jpeg_fuzz");
     BmpSeeds(root / "bmp_fuzz");
     LoaderSeeds(root / "loader_fuzz");

@@ -5,6 +5,7 @@
 #include "qv/Errors.h"
 #include "qv/QorInf.h"
 #include "saver/Unqv.h"
+#include "support/JpegCraft.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -29,14 +30,6 @@ Bitmap PictureContent(int n) {
             bmp.SetPixel(x, y,
                          static_cast<Color>(((x * 37 + n * 50) & 0xFF) << 16 | ((y * 29 + 90) & 0xFF) << 8 | (n * 20)));
     return bmp;
-}
-
-// The file cut a few bytes into its image data: the header reads, the data is short.
-std::string CutInsideScan(const std::string& jpeg) {
-    const std::size_t sos = jpeg.find("\xFF\xDA");
-    const std::size_t len =
-        (static_cast<unsigned char>(jpeg[sos + 2]) << 8) | static_cast<unsigned char>(jpeg[sos + 3]);
-    return jpeg.substr(0, sos + 2 + len + 10);
 }
 
 class LoaderTest : public ::testing::Test {
@@ -338,28 +331,28 @@ TEST_F(LoaderTest, UnreadableNextPictureClosesAfterTheCurrentOneWasLoaded) {
     EXPECT_EQ(fm_->CurrentPicture.Width(), 0);
 }
 
-TEST_F(LoaderTest, DamagedCurrentPictureRaisesAndTheNextLoadMovesOn) {
+TEST_F(LoaderTest, TooLargeCurrentPictureRaisesAndTheNextLoadMovesOn) {
     WritePictures(0, 3);
     Start(3);
     Load();
-    test::WriteBytes(PicturePath(1), CutInsideScan(EncodeJpeg(PictureContent(1), 90)));
+    test::WriteBytes(PicturePath(1), test::ClaimSize(EncodeJpeg(PictureContent(1), 90), 65500, 65500));
     fm_->PicturesLoaded = false;
     fm_->SlideState = 5;
-    EXPECT_THROW(fm_->LoadPicturePair(), EInvalidGraphic);
+    EXPECT_THROW(fm_->LoadPicturePair(), EPictureTooLarge);
     EXPECT_FALSE(fm_->PicturesLoaded);
     EXPECT_FALSE(fm_->Closing());
     EXPECT_EQ(fm_->PictureNo, 1);
     EXPECT_EQ(Load(), (std::pair{2, 3}));
 }
 
-TEST_F(LoaderTest, DamagedNextPictureRaisesWithTheCurrentOneLoaded) {
+TEST_F(LoaderTest, TooLargeNextPictureRaisesWithTheCurrentOneLoaded) {
     WritePictures(0, 3);
-    test::WriteBytes(PicturePath(2), CutInsideScan(EncodeJpeg(PictureContent(2), 90)));
+    test::WriteBytes(PicturePath(2), test::ClaimSize(EncodeJpeg(PictureContent(2), 90), 65500, 65500));
     Start(3);
     Load();
     fm_->PicturesLoaded = false;
     fm_->SlideState = 5;
-    EXPECT_THROW(fm_->LoadPicturePair(), EInvalidGraphic);
+    EXPECT_THROW(fm_->LoadPicturePair(), EPictureTooLarge);
     EXPECT_TRUE(fm_->PicturesLoaded);
     EXPECT_EQ(Number(fm_->CurrentPicture), 1);
     EXPECT_EQ(fm_->SlideState, 5);

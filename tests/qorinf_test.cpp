@@ -58,11 +58,28 @@ TEST(StrToInt, ConversionErrorText) {
     }
 }
 
-TEST(ErrorBoxTextTest, HugeMessagesAreCutAtACharacterBoundary) {
+TEST(ErrorBoxTextTest, ValuesAreEscapedAndShortenedSoTheTextsOwnWordsShow) {
     EXPECT_EQ(ErrorBoxText("'x' は整数ではありません"), "'x' は整数ではありません");
-    const std::string line(4 << 20, '7');
-    const std::string box = ErrorBoxText(FormatMessage("'%s' は整数ではありません", line));
-    EXPECT_EQ(box, "'" + std::string(1023, '7') + "…");
+    // A NUL byte (and any control byte) in a value no longer ends the text.
+    EXPECT_EQ(FormatMessage("'%s' は整数ではありません", std::string("12\0 3\x1b\x7f\t", 8)),
+              "'12\\x00 3\\x1B\\x7F\\x09' は整数ではありません");
+    // A 1 MB value is shortened in its middle: its start, "…", its end, and the message's words after it.
+    const std::string line = std::string(1 << 20, '7') + "end";
+    const std::string text = FormatMessage("'%s' は整数ではありません", line);
+    EXPECT_EQ(text, "'" + std::string(160, '7') + "…" + std::string(77, '7') + "end' は整数ではありません");
+    EXPECT_EQ(ErrorBoxText(text), text);
+    // Escapes count toward the length, and the cut never splits a character.
+    EXPECT_EQ(ShownValue(std::string(300, '\0'), 240).size(), 160u + 3u + 80u);
+    std::string many, head, tail;
+    for (int i = 0; i < 300; ++i)
+        many += "あ";
+    const std::string kana = ShownValue(many, 240);
+    for (int i = 0; i < 53; ++i)
+        head += "あ";
+    for (int i = 0; i < 27; ++i)
+        tail += "あ";
+    EXPECT_EQ(kana, head + "…" + tail);
+    // The box's own limit still applies to long texts without values.
     // "あ" is three bytes; a cut inside it moves back to its first byte.
     EXPECT_EQ(ErrorBoxText("ab" + std::string("あ"), 3), "ab…");
     EXPECT_EQ(ErrorBoxText("ab" + std::string("あ"), 5), "abあ");
@@ -108,7 +125,7 @@ TEST(ReadQorInf, LineFeedsOnlyFailLineOne) {
         ReadQorInf(dir.File("qor_inf"), r);
         FAIL();
     } catch (const EConvertError& e) {
-        EXPECT_STREQ(e.what(), "'7\n1\n5\n3\n' は整数ではありません");
+        EXPECT_STREQ(e.what(), "'7\\x0A1\\x0A5\\x0A3\\x0A' は整数ではありません");
     }
     EXPECT_TRUE(r.calls.empty());
 }

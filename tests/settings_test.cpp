@@ -293,7 +293,7 @@ TEST_F(SettingsDialog, ABadNumberStopsReadingAndLeavesTheDialogOpenWithWhatWasFi
     Write("qor_inf", "6\n1011\n8\n3\n"); // line feeds alone do not end lines
     Open();
     ASSERT_EQ(app.errors.size(), 1u);
-    EXPECT_EQ(app.errors[0].rfind("'6\n1011", 0), 0u);
+    EXPECT_EQ(app.errors[0].rfind("'6\\x0A1011", 0), 0u);
 }
 
 TEST_F(SettingsDialog, AnUnreadPictureCountIsTakenFromThePicturesNotWrittenAsZero) {

@@ -18,8 +18,7 @@ void StepDai_shou(TFmqv& fm) {
     const Point size = ScaledSize(frame.Width(), frame.Height(), phase->out ? phase->k : 20 - phase->k);
     Bitmap& composite = fm.Composite;
     SizeToFrame(composite, frame);
-    fm.StepMask.SetWidth(size.x);
-    fm.StepMask.SetHeight(size.y);
+    fm.StepMask.SetSize(size.x, size.y);
     fm.StepMask.StretchDraw(Rect{0, 0, size.x, size.y}, frame);
     // Black around the scaled picture, which covers the rest: filling the whole of Composite first would
     // write most of a frame for nothing.

@@ -21,8 +21,8 @@ void EndEffectStep(TFmqv& fm, const EffectPhase& phase) {
 }
 
 void SizeToFrame(Bitmap& b, const Bitmap& frame) {
-    b.SetWidth(frame.Width());
-    b.SetHeight(frame.Height());
+    // One resize: width then height would pass through a bitmap of the new width and the old height.
+    b.SetSize(frame.Width(), frame.Height());
 }
 
 void ComposeAndPresent(TFmqv& fm, const Bitmap& frame, const Bitmap& mask) {

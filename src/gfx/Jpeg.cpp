@@ -1,9 +1,13 @@
 #include "gfx/Jpeg.h"
 
 #include "gfx/JpegErrorTrap.h"
+#include "gfx/PictureMemory.h"
 #include "qv/Errors.h"
 #include "qv/Files.h"
 
+#include <jerror.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -45,7 +49,7 @@ void LimitScans(j_common_ptr cinfo) {
 // Rows per jpeg_read_scanlines call: the library hands out at most rec_outbuf_height rows at once.
 constexpr int kRowBatch = 16;
 
-// The header phase. False when the library raised an error: the data is not a JPEG file.
+// The header phase. False when the library raised an error.
 bool ReadHeaderPlain(DecodeJob* job, const unsigned char* data, unsigned long size) {
     if (setjmp(job->trap.jump)) return false;
     jpeg_create_decompress(&job->cinfo);
@@ -53,6 +57,21 @@ bool ReadHeaderPlain(DecodeJob* job, const unsigned char* data, unsigned long si
     jpeg_mem_src(&job->cinfo, data, size);
     jpeg_read_header(&job->cinfo, TRUE);
     return true;
+}
+
+// What the decoder keeps of the whole picture: a progressive or multi-scan file holds every coefficient
+// (64 of 2 bytes a block) until its last scan; a single-scan file needs a few rows only.
+std::uint64_t DecoderBytes(jpeg_decompress_struct& cinfo) {
+    if (!jpeg_has_multiple_scans(&cinfo)) return 0;
+    std::uint64_t bytes = 0;
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        const jpeg_component_info& comp = cinfo.comp_info[c];
+        const auto roundUp = [](std::uint64_t n, std::uint64_t m) { return m ? (n + m - 1) / m * m : n; };
+        bytes += roundUp(comp.width_in_blocks, static_cast<std::uint64_t>(comp.h_samp_factor)) *
+                 roundUp(comp.height_in_blocks, static_cast<std::uint64_t>(comp.v_samp_factor)) * DCTSIZE2 *
+                 sizeof(JCOEF);
+    }
+    return bytes;
 }
 
 void CmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, JDIMENSION width, bool inverted) {
@@ -86,7 +105,7 @@ bool DecompressPlain(DecodeJob* job) {
             for (JDIMENSION i = 0; i < got; ++i)
                 CmykToBgr(rows[i], job->pixels + (first + i) * job->stride, width, job->cmykInverted);
     }
-    // No jpeg_finish_decompress: every row is in, and a file that only lacks its end marker is a whole picture.
+    // No jpeg_finish_decompress: every row is in, and what may follow the last row changes nothing shown.
     return true;
 }
 
@@ -97,23 +116,57 @@ struct DecodeJobOwner {
     }
 };
 
+// Reads the header into the job and classifies it. Readable leaves the decoder ready to decompress.
+JpegHeaderInfo ReadHeader(DecodeJob& job, const void* data, std::size_t size, std::uint64_t budget) {
+    JpegHeaderInfo info;
+    if (size == 0 || size > std::numeric_limits<unsigned long>::max()) return info;
+    jpeg_detail::InstallErrorTrap(job.trap);
+    job.cinfo.err = &job.trap.pub;
+    const bool read = ReadHeaderPlain(&job, static_cast<const unsigned char*>(data), static_cast<unsigned long>(size));
+    jpeg_decompress_struct& cinfo = job.cinfo;
+    info.width = cinfo.image_width;
+    info.height = cinfo.image_height;
+    info.precision = cinfo.data_precision;
+    if (!read) {
+        info.libraryMessage = job.trap.message;
+        switch (job.trap.code) {
+        case JERR_IMAGE_TOO_BIG: // a side above JPEG's 65500
+            info.kind = JpegHeaderInfo::TooLarge;
+            break;
+        case JERR_BAD_PRECISION:
+            info.kind = JpegHeaderInfo::UnsupportedPrecision;
+            break;
+        case JERR_NO_SOI:
+            info.kind = JpegHeaderInfo::NotJpeg;
+            break;
+        default:
+            info.kind = JpegHeaderInfo::DamagedHeader;
+        }
+        return info;
+    }
+    info.decoderBytes = DecoderBytes(cinfo);
+    // Checked before anything picture-sized is allocated.
+    info.kind = PictureFitsMemory(info.width, info.height, info.decoderBytes, budget) ? JpegHeaderInfo::Readable
+                                                                                      : JpegHeaderInfo::TooLarge;
+    return info;
+}
+
 } // namespace
 
-JpegStatus DecodeJpeg(const void* data, std::size_t size, Bitmap& into) {
-    if (size == 0 || size > std::numeric_limits<unsigned long>::max()) return JpegStatus::CannotBeRead;
+JpegHeaderInfo InspectJpegHeader(const void* data, std::size_t size, std::uint64_t budget) {
+    auto owner = std::make_unique<DecodeJobOwner>();
+    return ReadHeader(owner->job, data, size, budget);
+}
+
+JpegStatus DecodeJpeg(const void* data, std::size_t size, Bitmap& into, const std::string& label) {
     auto owner = std::make_unique<DecodeJobOwner>();
     DecodeJob& job = owner->job;
-    jpeg_detail::InstallErrorTrap(job.trap, true);
-    job.cinfo.err = &job.trap.pub;
-    if (!ReadHeaderPlain(&job, static_cast<const unsigned char*>(data), static_cast<unsigned long>(size)))
-        return JpegStatus::CannotBeRead;
+    const std::uint64_t budget = PictureMemoryBudget();
+    const JpegHeaderInfo header = ReadHeader(job, data, size, budget);
+    if (header.kind == JpegHeaderInfo::TooLarge) throw EPictureTooLarge(label, header.width, header.height);
+    if (header.kind != JpegHeaderInfo::Readable) return JpegStatus::CannotBeRead;
 
     jpeg_decompress_struct& cinfo = job.cinfo;
-    const std::int64_t width = cinfo.image_width, height = cinfo.image_height;
-    // Checked before anything picture-sized is allocated: a header may claim up to 65535 x 65535.
-    if (width < 1 || height < 1 || width > kMaxJpegSide || height > kMaxJpegSide || width * height > kMaxJpegPixels)
-        return JpegStatus::CannotBeRead;
-
     switch (cinfo.jpeg_color_space) {
     case JCS_GRAYSCALE:
     case JCS_YCbCr:
@@ -129,12 +182,12 @@ JpegStatus DecodeJpeg(const void* data, std::size_t size, Bitmap& into) {
     default:
         throw EInvalidGraphic("JPEG: unsupported colour format");
     }
-    // A cap on the library's own buffers as well (a progressive picture of the largest size needs about 270 MiB).
-    cinfo.mem->max_memory_to_use = 512L << 20;
+    // The library's own buffers stay within what the memory rule granted the picture.
+    cinfo.mem->max_memory_to_use = static_cast<long>(std::min<std::uint64_t>(budget, std::numeric_limits<long>::max()));
 
     std::vector<std::uint8_t> cmykRows;
-    if (job.cmyk) cmykRows.resize(static_cast<std::size_t>(width) * 4 * kRowBatch);
-    into.SetSize(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+    if (job.cmyk) cmykRows.resize(static_cast<std::size_t>(header.width) * 4 * kRowBatch);
+    into.SetSize(static_cast<std::int32_t>(header.width), static_cast<std::int32_t>(header.height));
     job.pixels = into.Bits();
     job.stride = into.Stride();
     job.cmykRows = cmykRows.data();
@@ -145,7 +198,7 @@ JpegStatus DecodeJpeg(const void* data, std::size_t size, Bitmap& into) {
 JpegStatus LoadJpegFile(const std::string& path, Bitmap& into) {
     const auto bytes = ReadFileBounded(path, kMaxJpegFileBytes);
     if (!bytes) return JpegStatus::CannotBeRead;
-    return DecodeJpeg(bytes->data(), bytes->size(), into);
+    return DecodeJpeg(bytes->data(), bytes->size(), into, path);
 }
 
 } // namespace vis

@@ -1,11 +1,15 @@
 #pragma once
-// JPEG decoding into a bitmap at full size, with the library's default decoding settings.
+// JPEG decoding into a bitmap at full size, with the library's default decoding settings and its default
+// handling of damaged data: what libjpeg only warns about (data cut short, a few bad bytes) is decoded as the
+// library decodes it, filling what is missing, exactly as djpeg shows the file.
 //
-// Two kinds of failure stay apart, because the slideshow treats them differently:
-// - CannotBeRead: the file is missing or unreadable, is not a JPEG file (its header does not parse), or
-//   announces a picture too large to hold. The bitmap is left as it was.
-// - EInvalidGraphic is raised when the header was fine but the image data after it is damaged or cut short,
-//   or uses a colour format that cannot be shown. The bitmap then already has the picture's size.
+// Three outcomes stay apart, because the slideshow treats them differently:
+// - CannotBeRead: the file is missing or unreadable, or is not a JPEG file (its header does not parse, or uses
+//   a sample precision other than 8 bits). The bitmap is left as it was.
+// - EPictureTooLarge (an EInvalidGraphic) is raised when the header announces a picture larger than this
+//   machine can hold (PictureMemory.h) or than JPEG allows; nothing picture-sized has been allocated.
+// - EInvalidGraphic is raised for libjpeg's errors after the header (too many scans, a colour format that
+//   cannot be shown). The bitmap then already has the picture's size.
 #include "gfx/Bitmap.h"
 
 #include <cstddef>
@@ -14,11 +18,9 @@
 
 namespace vis {
 
-// The saver holds seven picture-sized bitmaps of 3 bytes a pixel, so a picture of kMaxJpegPixels costs about
-// 7 x 96 MiB = 672 MiB at most, plus the decoder's own buffers. 8K UHD (7680 x 4320) fits.
-constexpr std::int32_t kMaxJpegSide = 16384;
-constexpr std::int64_t kMaxJpegPixels = std::int64_t{1} << 25; // 33,554,432
-// Far above what a picture of the largest size needs even at quality 100.
+// JPEG's own limit on a side (libjpeg refuses larger headers).
+constexpr std::int32_t kMaxJpegSide = 65500;
+// Far above what a picture of any size this machine can hold needs even at quality 100.
 constexpr std::uintmax_t kMaxJpegFileBytes = std::uintmax_t{256} << 20;
 // Ordinary progressive files have about 10 scans; a hostile file could otherwise make the decoder work
 // through thousands of scans over the same coefficients.
@@ -26,7 +28,18 @@ constexpr int kMaxJpegScans = 100;
 
 enum class JpegStatus { Decoded, CannotBeRead };
 
+// LoadJpegFile's EPictureTooLarge names the file; DecodeJpeg's names `label`.
 JpegStatus LoadJpegFile(const std::string& path, Bitmap& into);
-JpegStatus DecodeJpeg(const void* data, std::size_t size, Bitmap& into);
+JpegStatus DecodeJpeg(const void* data, std::size_t size, Bitmap& into, const std::string& label = "JPEG");
+
+// What the header says, for tools that explain a refusal. Nothing picture-sized is allocated.
+struct JpegHeaderInfo {
+    enum Kind { Readable, NotJpeg, DamagedHeader, UnsupportedPrecision, TooLarge } kind = NotJpeg;
+    std::int64_t width = 0, height = 0;
+    int precision = 0;
+    std::uint64_t decoderBytes = 0; // the whole-picture coefficients of a multi-scan file
+    std::string libraryMessage;     // libjpeg's text when the header failed
+};
+JpegHeaderInfo InspectJpegHeader(const void* data, std::size_t size, std::uint64_t budget);
 
 } // namespace vis

@@ -136,7 +136,7 @@ std::string EncodeJpeg(const Bitmap& bitmap, const JpegEncodeOptions& options) {
         job.stride = bitmap.Stride();
         job.components = 3;
     }
-    jpeg_detail::InstallErrorTrap(job.trap, false);
+    jpeg_detail::InstallErrorTrap(job.trap);
     job.cinfo.err = &job.trap.pub;
     if (!CompressPlain(&job)) throw EInvalidGraphic(std::string("JPEG: ") + job.trap.message);
     return std::string(reinterpret_cast<const char*>(job.out), job.outSize);

@@ -13,11 +13,11 @@ struct ErrorTrap {
     jpeg_error_mgr pub; // first member: libjpeg hands back a pointer to it
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
-    // Warnings that mean damaged image data end the decode like errors do (see Jpeg.cpp).
-    bool stopOnDamage;
+    int code; // libjpeg's message code of the error
 };
 
-// Routes the object's errors (and, with stopOnDamage, damage warnings) into trap->jump.
-void InstallErrorTrap(ErrorTrap& trap, bool stopOnDamage);
+// Routes the object's errors into trap->jump. Warnings are counted as the library's default handler counts
+// them and otherwise ignored, so damaged data decodes as the library's own tools decode it; nothing is printed.
+void InstallErrorTrap(ErrorTrap& trap);
 
 } // namespace vis::jpeg_detail

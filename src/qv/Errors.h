@@ -1,6 +1,7 @@
 #pragma once
 // The runtime's errors: exceptions that carry the message text a user sees in the error box.
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -42,7 +43,16 @@ struct EInvalidGraphic : Exception {
 // message quoting a huge damaged line stays a readable box instead of megabytes of text to lay out.
 std::string ErrorBoxText(const std::string& message, std::size_t maxBytes = 1024);
 
-// Replaces the first "%s" of a runtime message template.
+// A value as an error text quotes it: control bytes (NUL included) shown as "\xNN", and a value longer than
+// maxBytes shortened in its middle to "head…tail", so the words around it always stay in the box.
+std::string ShownValue(const std::string& value, std::size_t maxBytes = 240);
+
+// Replaces the first "%s" of a runtime message template with ShownValue(arg).
 std::string FormatMessage(const std::string& pattern, const std::string& arg);
+
+// A picture too large for this machine (or for JPEG); raised as an error after the file was read.
+struct EPictureTooLarge : EInvalidGraphic {
+    EPictureTooLarge(const std::string& file, std::int64_t width, std::int64_t height);
+};
 
 } // namespace vis

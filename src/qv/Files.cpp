@@ -13,6 +13,7 @@
 #undef FormatMessage
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -93,11 +94,31 @@ std::string InOutErrorText(int code) {
     return "I/O エラー " + std::to_string(code);
 }
 
+#ifdef _WIN32
+namespace {
+// Writes over an existing file from its start and cuts it to the new length.
+void WriteInPlace(const std::string& path, const std::string& bytes) {
+    HANDLE h =
+        CreateFileW(FsPath(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) throw EInOutError(InOutErrorText(static_cast<int>(GetLastError())));
+    DWORD written = 0;
+    const BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size() && SetEndOfFile(h) && FlushFileBuffers(h);
+    const DWORD err = GetLastError();
+    CloseHandle(h);
+    if (!ok) throw EInOutError(InOutErrorText(static_cast<int>(err ? err : ERROR_WRITE_FAULT)));
+}
+} // namespace
+
 void WriteFileReplacing(const std::string& path, const std::string& bytes) {
     const std::string temp = path + ".new~";
-#ifdef _WIN32
     HANDLE h = CreateFileW(FsPath(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) throw EInOutError(InOutErrorText(static_cast<int>(GetLastError())));
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD err = GetLastError();
+        // A folder shared by several users may let them write the file but not create files beside it.
+        if (err == ERROR_ACCESS_DENIED && FileExists(path)) return WriteInPlace(path, bytes);
+        throw EInOutError(InOutErrorText(static_cast<int>(err)));
+    }
     DWORD written = 0;
     BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
               written == bytes.size() && FlushFileBuffers(h);
@@ -107,20 +128,78 @@ void WriteFileReplacing(const std::string& path, const std::string& bytes) {
         DeleteFileW(FsPath(temp).c_str());
         throw EInOutError(InOutErrorText(static_cast<int>(err ? err : ERROR_WRITE_FAULT)));
     }
-    if (!MoveFileExW(FsPath(temp).c_str(), FsPath(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    // Replacing keeps the old file's attributes, owner and access rights; a new file gets the folder's.
+    const bool replaced = FileExists(path)
+                              ? ReplaceFileW(FsPath(path).c_str(), FsPath(temp).c_str(), nullptr,
+                                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
+                              : MoveFileExW(FsPath(temp).c_str(), FsPath(path).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    if (!replaced) {
         err = GetLastError();
         DeleteFileW(FsPath(temp).c_str());
         throw EInOutError(InOutErrorText(static_cast<int>(err)));
     }
+}
 #else
+namespace {
+// Writes over an existing regular file from its start and cuts it to the new length. Links are not
+// followed and other kinds of entry are refused, as for the temporary file.
+int WriteInPlace(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno;
+    struct stat st {};
+    int err = 0;
+    if (::fstat(fd, &st) != 0) {
+        err = errno;
+    } else if (!S_ISREG(st.st_mode)) {
+        err = EACCES;
+    }
+    std::size_t done = 0;
+    while (!err && done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0)
+            err = errno;
+        else
+            done += static_cast<std::size_t>(n);
+    }
+    if (!err && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) err = errno;
+    if (!err && ::fsync(fd) != 0) err = errno;
+    if (::close(fd) != 0 && !err) err = errno;
+    return err;
+}
+} // namespace
+
+void WriteFileReplacing(const std::string& path, const std::string& bytes) {
+    const std::string temp = path + ".new~";
+    // The old file's mode and owner go to its replacement, so a save changes neither who may read the file nor
+    // whose it is.
+    struct stat old {};
+    const bool hadFile = ::lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
     // A fresh file, never one reached through an entry of that name that is already there (a link could
     // lead out of the folder).
     ::unlink(temp.c_str());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) throw EInOutError(InOutErrorText(errno));
-    std::size_t done = 0;
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, hadFile ? 0600 : 0666);
+    if (fd < 0) {
+        const int openErr = errno;
+        // A folder shared by several users may let them write the file but not create files beside it: the
+        // file is then written in place.
+        if ((openErr == EACCES || openErr == EPERM || openErr == EROFS) && hadFile) {
+            if (const int err = WriteInPlace(path, bytes)) throw EInOutError(InOutErrorText(err));
+            return;
+        }
+        throw EInOutError(InOutErrorText(openErr));
+    }
     int err = 0;
-    while (done < bytes.size()) {
+    if (hadFile) {
+        // The owner where the process may set it (root may; others keep their own); the mode in any case,
+        // after the owner, which may clear set-id bits.
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+            // Not allowed to hand the file on: it stays the saving user's, with the old mode.
+        }
+        if (::fchmod(fd, old.st_mode & 07777) != 0) err = errno;
+    }
+    std::size_t done = 0;
+    while (!err && done < bytes.size()) {
         ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -136,7 +215,7 @@ void WriteFileReplacing(const std::string& path, const std::string& bytes) {
         ::unlink(temp.c_str());
         throw EInOutError(InOutErrorText(err));
     }
-#endif
 }
+#endif
 
 } // namespace vis

@@ -28,7 +28,10 @@ bool ForceDirectories(const std::string& path);
 std::optional<std::string> ReadFileBounded(const std::string& path, std::uintmax_t maxBytes);
 
 // Writes bytes through a temporary file in the same folder renamed over the target, so a failed write
-// leaves the old file as it was. Raises EInOutError on failure.
+// leaves the old file as it was; the replacement keeps the old file's mode and, where the process may set
+// it, its owner. Where the folder refuses the temporary file but the target is writable, the target is
+// written in place (a failure there leaves the new bytes up to the failure over the old ones). Raises
+// EInOutError on failure.
 void WriteFileReplacing(const std::string& path, const std::string& bytes);
 
 // The runtime's input/output error text for an operating-system error code.

@@ -14,7 +14,8 @@ namespace vis {
 namespace {
 
 // Decodes picture file `path` into `into`; false when the file cannot be read as a JPEG file, in which case
-// the window has been asked to close. Damaged image data raises EInvalidGraphic for the error report.
+// the window has been asked to close. A picture too large for this machine raises EPictureTooLarge, and
+// libjpeg's errors in the image data EInvalidGraphic, for the error report.
 bool DecodePicture(TFmqv& fm, const std::string& path, Bitmap& into) {
     if (LoadJpegFile(path, into) == JpegStatus::CannotBeRead) {
         fm.Close();
@@ -24,8 +25,10 @@ bool DecodePicture(TFmqv& fm, const std::string& path, Bitmap& into) {
 }
 
 void CopyInto(Bitmap& frame, const Bitmap& picture) {
-    frame.SetWidth(picture.Width());
-    frame.SetHeight(picture.Height());
+    // The copy covers every pixel, so the old pixels can go first: the frame's old and new buffers are never
+    // held at once.
+    frame.Release();
+    frame.SetSize(picture.Width(), picture.Height());
     frame.DrawOpaque(0, 0, picture);
 }
 

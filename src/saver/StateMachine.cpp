@@ -8,8 +8,9 @@ namespace vis {
 namespace {
 // Prepares the accumulating mask for a phase: the frame's size, filled with `fill`, brush `brush`.
 void PrepareTrailMask(Bitmap& mask, const Bitmap& frame, Color fill, Color brush) {
-    mask.SetWidth(frame.Width());
-    mask.SetHeight(frame.Height());
+    // Filled whole below: its old pixels go first, so old and new are never held at once.
+    mask.Release();
+    mask.SetSize(frame.Width(), frame.Height());
     mask.brushColor = fill;
     mask.FillRect(Rect{0, 0, mask.Width(), mask.Height()});
     mask.brushColor = brush;
@@ -39,8 +40,8 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
         StepTransition();
         break;
     case 3: {
-        StepMask.SetWidth(CurrentFrame.Width());
-        StepMask.SetHeight(CurrentFrame.Height());
+        StepMask.Release();
+        StepMask.SetSize(CurrentFrame.Width(), CurrentFrame.Height());
         StepMask.brushColor = clBlack;
         StepMask.FillRect(Rect{0, 0, StepMask.Width(), StepMask.Height()});
         if (RandomPosition) {

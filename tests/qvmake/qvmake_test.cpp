@@ -12,6 +12,7 @@
 #include "qv/Startup.h"
 #include "saver/Unqv.h"
 #include "settings/UnSetting.h"
+#include "support/JpegCraft.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -340,21 +341,39 @@ TEST_F(QvMake, ExistingSaverNeedsForce) {
 
 TEST_F(QvMake, BadInputsAreNamed) {
     const std::string good = Input("good.jpg", Jpeg(Quadrants(16, 16)));
-    const std::string cut = Jpeg(Quadrants(64, 64));
-    const std::string truncated = Input("cut.jpg", cut.substr(0, cut.size() - 200));
+    const std::string whole = Jpeg(Quadrants(64, 64));
+    const std::size_t sof = test::FindStartOfFrame(whole);
+    std::string twelveBits = whole;
+    twelveBits[sof + 4] = 12;
     EXPECT_EQ(ErrorOf(Spec({good, dir_.File("missing.jpg")})),
               "cannot read " + dir_.File("missing.jpg") + ": no such file");
     EXPECT_EQ(ErrorOf(Spec({good, dir_.Path()})), "cannot read " + dir_.Path() + ": it is a folder");
-    EXPECT_NE(ErrorOf(Spec({good, truncated})).find(truncated + ": damaged JPEG data"), std::string::npos);
+    // The real reason of a refused JPEG picture: its header, its precision, its size.
+    const std::string header = Input("header.jpg", whole.substr(0, sof + 4));
+    EXPECT_NE(ErrorOf(Spec({good, header})).find(header + ": damaged JPEG header ("), std::string::npos);
+    const std::string twelve = Input("twelve.jpg", twelveBits);
+    EXPECT_EQ(ErrorOf(Spec({good, twelve})),
+              twelve + ": a 12-bit JPEG picture; the slideshow shows JPEG pictures of 8 bits a sample only");
+    const std::string huge = Input("huge.jpg", test::ClaimSize(whole, 65500, 65500));
+    EXPECT_NE(ErrorOf(Spec({good, huge}))
+                  .find(huge + ": picture too large (65500 x 65500 pixels; the slideshow would need 98196 MiB for it"),
+              std::string::npos)
+        << ErrorOf(Spec({good, huge}));
     EXPECT_NE(ErrorOf(Spec({good, Input("bad.png", "\x89PNG\r\n\x1a\n garbage")})).find("damaged PNG data"),
               std::string::npos);
     SaverSpec music = Spec({good, good});
     music.musicPath = Input("song.mid", "RIFF....WAVE");
     EXPECT_NE(ErrorOf(music).find("not a Standard MIDI File"), std::string::npos);
+    music.musicPath = Input("cut.mid", std::string("MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0\x0F\0\xC0\0", 25));
+    EXPECT_EQ(ErrorOf(music), *music.musicPath + ": a Standard MIDI File the saver cannot play (cut short inside track "
+                                                 "1 (15 bytes announced, 3 there))");
     SaverSpec blocked = Spec({good, good});
     blocked.dest = Input("plainfile", "x");
     EXPECT_NE(ErrorOf(blocked).find("cannot make the folder " + blocked.dest + "/velloran"), std::string::npos);
     EXPECT_FALSE(fs::exists(Folder()));
+    // Data cut short is what the saver shows as libjpeg decodes it: accepted.
+    const std::string truncated = Input("cut.jpg", whole.substr(0, whole.size() - 200));
+    EXPECT_EQ(ErrorOf(Spec({good, truncated})), "no error");
 }
 
 // Runs the qv-make program; returns its exit status, with its standard error in err. env goes before it

@@ -4,6 +4,8 @@
 #include "qv/Files.h"
 #include "support/SaverFolder.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <png.h>
@@ -196,6 +198,75 @@ TEST(QvRenderProgram, ExitStatuses) {
     EXPECT_EQ(RunProgram("effect --effect 2 --phase out --step 21 --size 10x10 --out /tmp/x.png"), 2);
     EXPECT_EQ(RunProgram("effect --effect 2 --phase out --step 1 --size 10x10"), 2);
     EXPECT_EQ(RunProgram("timeline /nonexistent/folder --screen 64x48 --until 5"), 1);
+}
+
+// A camera's 45 MP photo and a 20000 x 200 panorama show at full size through the renderer: the window's
+// centre is the centre of djpeg's decode of each file. The run also reports its peak memory against the
+// memory rule's count of picture-sized bitmaps.
+TEST(QvRenderProgram, CameraPhotoAndPanoramaShowAsDjpegDecodesThem) {
+    if (!test::HaveDjpeg()) GTEST_SKIP() << "djpeg is not installed (scripts/install-deps core)";
+    SaverFolder f(Inf(2, "1000000000000000", 1, 1));
+    const auto make = [&f](int n, std::int32_t w, std::int32_t h) {
+        Bitmap b(w, h);
+        for (std::int32_t y = 0; y < h; ++y) {
+            std::uint8_t* row = b.Row(y);
+            for (std::int32_t x = 0; x < w; ++x) {
+                row[3 * x] = static_cast<std::uint8_t>(x * 7 + y);
+                row[3 * x + 1] = static_cast<std::uint8_t>(y * 3);
+                row[3 * x + 2] = static_cast<std::uint8_t>((x ^ y) >> 2);
+            }
+        }
+        JpegEncodeOptions o;
+        o.quality = 80;
+        o.progressive = n == 0;
+        f.Write("qor_" + std::to_string(n), EncodeJpeg(b, o));
+    };
+    make(0, 8256, 5504);
+    make(1, 20000, 200);
+    f.Picture(2, 40, 30);
+    const std::string frames = f.dir.File("frames"), report = f.dir.File("memory.json"), log = f.dir.File("out");
+    ASSERT_EQ(std::system((std::string(QV_RENDER_PROGRAM) + " timeline " + f.data +
+                           " --screen 640x480 --until 1400 --frames " + frames + " --memory-report " + report + " >" +
+                           log + " 2>&1")
+                              .c_str()),
+              0)
+        << test::ReadBytes(log);
+    // The first drawing tick shows picture 0 whole; the state-5 tick of its cycle shows picture 1 whole.
+    std::string photoFrame, panoramaFrame;
+    for (const std::string& line : Lines(test::ReadBytes(log))) {
+        const auto at = line.find("\"frame\": \"");
+        if (at == std::string::npos) continue;
+        const std::string name = line.substr(at + 10, 10);
+        if (photoFrame.empty()) photoFrame = name;
+        if (line.find("\"state\": 5, \"picture\": 0,") != std::string::npos) panoramaFrame = name;
+    }
+    ASSERT_FALSE(photoFrame.empty());
+    ASSERT_FALSE(panoramaFrame.empty());
+    const struct { std::string picture, frame; } shows[] = {{"qor_0", photoFrame}, {"qor_1", panoramaFrame}};
+    for (const auto& s : shows) {
+        const Bitmap decoded = test::DjpegDecode(f.File(s.picture));
+        ASSERT_GT(decoded.Width(), 0) << s.picture;
+        const Bitmap window = ReadPng(frames + "/" + s.frame);
+        ASSERT_EQ(window.Width(), 640);
+        // Centred: the picture's (x - (640 - W) / 2, y - (480 - H) / 2) lies at the window's (x, y).
+        const std::int32_t dx = (640 - decoded.Width()) / 2, dy = (480 - decoded.Height()) / 2;
+        int wrong = 0;
+        for (std::int32_t y = std::max(0, dy); y < std::min(480, dy + decoded.Height()); ++y)
+            for (std::int32_t x = 0; x < 640; ++x)
+                wrong += window.Pixel(x, y) != decoded.Pixel(x - dx, y - dy);
+        EXPECT_EQ(wrong, 0) << s.picture;
+    }
+    // The peak stays within what the rule counts for the largest picture.
+    const std::string memory = test::ReadBytes(report);
+    const auto number = [&memory](const std::string& key) {
+        const auto at = memory.find("\"" + key + "\": ");
+        return at == std::string::npos ? -1 : std::stoll(memory.substr(at + key.size() + 4));
+    };
+    EXPECT_NE(memory.find("\"largest_picture\": [8256, 5504]"), std::string::npos) << memory;
+    EXPECT_EQ(number("bitmap_bytes"), 136323072);
+    EXPECT_LE(number("most_bitmaps_at_a_tick"), number("bitmaps_counted"));
+    EXPECT_LE(number("peak_bytes") - number("before_bytes"), number("counted_bytes")) << memory;
+    std::printf("memory with a 45 MP picture: %s", memory.c_str());
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <jpeglib.h>
@@ -71,6 +72,22 @@ inline std::size_t FirstScanData(const std::string& jpeg) {
     const std::size_t sos = jpeg.find("\xFF\xDA");
     if (sos == std::string::npos || sos + 4 > jpeg.size()) return std::string::npos;
     return sos + 2 + (JpegByte(jpeg, sos + 2) << 8 | JpegByte(jpeg, sos + 3));
+}
+
+// [begin, end) of every scan's entropy-coded data, in file order. A cut or a changed byte inside these ranges
+// damages only data, which libjpeg warns about; inside the markers between them it may undefine a table.
+inline std::vector<std::pair<std::size_t, std::size_t>> ScanDataRanges(const std::string& jpeg) {
+    std::vector<std::pair<std::size_t, std::size_t>> ranges;
+    std::size_t at = 0;
+    while ((at = jpeg.find("\xFF\xDA", at)) != std::string::npos && at + 4 <= jpeg.size()) {
+        std::size_t begin = at + 2 + (JpegByte(jpeg, at + 2) << 8 | JpegByte(jpeg, at + 3)), end = begin;
+        while (end + 1 < jpeg.size() && !(JpegByte(jpeg, end) == 0xFF && JpegByte(jpeg, end + 1) != 0 &&
+                                          (JpegByte(jpeg, end + 1) < 0xD0 || JpegByte(jpeg, end + 1) > 0xD7)))
+            ++end;
+        ranges.push_back({begin, end});
+        at = end;
+    }
+    return ranges;
 }
 
 // The first scan (its SOS segment and data) repeated until the file has `scans` more scans in front of the

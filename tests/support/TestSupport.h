@@ -1,5 +1,7 @@
 #pragma once
 // Helpers shared by the unit tests: temporary folders and small files.
+#include "gfx/Bitmap.h"
+
 #include <filesystem>
 #include <string>
 
@@ -21,5 +23,10 @@ private:
 
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
+
+// djpeg (libjpeg-turbo-progs) is installed.
+bool HaveDjpeg();
+// The JPEG file as djpeg decodes it, as a 24-bit bitmap; empty (0 x 0) when djpeg refuses the file.
+Bitmap DjpegDecode(const std::string& jpegFile);
 
 } // namespace vis::test

@@ -1,6 +1,8 @@
 #include "PngRead.h"
 
+#include "PreparePicture.h"
 #include "gfx/Jpeg.h"
+#include "gfx/PictureMemory.h"
 
 #include <cstring>
 #include <png.h>
@@ -24,9 +26,9 @@ std::optional<Bitmap> DecodePng(std::string_view bytes, std::string* why) {
     // The same limits as for JPEG pictures: whatever goes into a data folder must be loadable by the saver.
     if (image.width == 0 || image.height == 0 || image.width > static_cast<png_uint_32>(kMaxJpegSide) ||
         image.height > static_cast<png_uint_32>(kMaxJpegSide) ||
-        static_cast<std::int64_t>(image.width) * image.height > kMaxJpegPixels) {
+        !PictureFitsMemory(image.width, image.height, 0, PictureMemoryBudget())) {
         png_image_free(&image);
-        return fail("picture too large (" + std::to_string(image.width) + " x " + std::to_string(image.height) + ")");
+        return fail(TooLargeReason(image.width, image.height, 0));
     }
     image.format = PNG_FORMAT_BGR;
     Bitmap bitmap(static_cast<std::int32_t>(image.width), static_cast<std::int32_t>(image.height));

@@ -5,6 +5,7 @@
 #include "PngRead.h"
 #include "gfx/Jpeg.h"
 #include "gfx/JpegEncode.h"
+#include "gfx/PictureMemory.h"
 #include "qv/Errors.h"
 
 namespace vis::make {
@@ -17,12 +18,26 @@ bool LooksLikeJpeg(std::string_view bytes) {
 }
 
 Bitmap DecodeJpegInput(std::string_view bytes, const std::string& label) {
+    // The header first, to name the real reason of a refusal; nothing picture-sized is allocated for it.
+    const JpegHeaderInfo header = InspectJpegHeader(bytes.data(), bytes.size(), PictureMemoryBudget());
+    switch (header.kind) {
+    case JpegHeaderInfo::Readable:
+        break;
+    case JpegHeaderInfo::TooLarge:
+        throw MakeError(label + ": " + TooLargeReason(header.width, header.height, header.decoderBytes));
+    case JpegHeaderInfo::UnsupportedPrecision:
+        throw MakeError(label + ": a " + std::to_string(header.precision) +
+                        "-bit JPEG picture; the slideshow shows JPEG pictures of 8 bits a sample only");
+    case JpegHeaderInfo::NotJpeg:
+    case JpegHeaderInfo::DamagedHeader:
+        throw MakeError(label + ": damaged JPEG header (" + header.libraryMessage + ")");
+    }
     Bitmap bitmap;
     try {
-        if (DecodeJpeg(bytes.data(), bytes.size(), bitmap) != JpegStatus::Decoded)
-            throw MakeError(label + ": not a readable JPEG picture (bad header, or larger than " +
-                            std::to_string(kMaxJpegPixels) + " pixels or " + std::to_string(kMaxJpegSide) +
-                            " pixels a side)");
+        if (DecodeJpeg(bytes.data(), bytes.size(), bitmap, label) != JpegStatus::Decoded)
+            throw MakeError(label + ": damaged JPEG header");
+    } catch (const EPictureTooLarge&) {
+        throw MakeError(label + ": " + TooLargeReason(header.width, header.height, header.decoderBytes));
     } catch (const EInvalidGraphic& e) {
         throw MakeError(label + ": damaged JPEG data or a colour format the slideshow cannot show (" +
                         std::string(e.what()) + ")");
@@ -48,6 +63,17 @@ PreparedPicture Finish(Bitmap bitmap, const PictureSettings& settings, int orien
 }
 
 } // namespace
+
+std::string TooLargeReason(std::int64_t width, std::int64_t height, std::uint64_t decoderBytes) {
+    const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
+    if (width > kMaxJpegSide || height > kMaxJpegSide)
+        return "picture too large (" + size + "; JPEG allows at most " + std::to_string(kMaxJpegSide) +
+               " pixels a side)";
+    constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
+    return "picture too large (" + size + "; the slideshow would need " +
+           std::to_string(PictureMemoryNeed(width, height, decoderBytes) / kMiB) + " MiB for it, more than half of " +
+           "this machine's memory (" + std::to_string(PictureMemoryBudget() / kMiB) + " MiB)";
+}
 
 PreparedPicture PreparePicture(std::string_view bytes, const std::string& label, const PictureSettings& settings) {
     if (LooksLikeJpeg(bytes)) {

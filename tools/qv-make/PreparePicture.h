@@ -3,6 +3,7 @@
 // upright and, when asked, no larger than a screen.
 #include "Transform.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,9 @@ struct PreparedPicture {
 // label names the input in messages. Raises MakeError for a file that is neither JPEG nor PNG, damaged data,
 // or a picture larger than the slideshow can hold.
 PreparedPicture PreparePicture(std::string_view bytes, const std::string& label, const PictureSettings& settings);
+
+// Why a picture of w x h is refused: larger than JPEG allows, or than the slideshow can hold on this machine.
+std::string TooLargeReason(std::int64_t width, std::int64_t height, std::uint64_t decoderBytes);
 
 // Prepares a picture that exists only as pixels (the demo's).
 PreparedPicture PrepareBitmap(const Bitmap& bitmap, const PictureSettings& settings);

@@ -1,4 +1,5 @@
 #include "SaverBuilder.h"
+#include "saver/MidiFile.h"
 
 #include "EffectPreview.h"
 #include "FileIo.h"
@@ -83,6 +84,9 @@ std::string ReadMusic(const SaverSpec& spec) {
     const std::string label = spec.musicPath ? *spec.musicPath : std::string("the music");
     if (bytes.size() < 14 || bytes.compare(0, 4, "MThd") != 0)
         throw MakeError(label + ": not a Standard MIDI File (it does not start with \"MThd\")");
+    // What the saver's music device refuses must not go into a folder.
+    const MidiFileCheck check = ParseStandardMidiFile(bytes);
+    if (!check.ok) throw MakeError(label + ": a Standard MIDI File the saver cannot play (" + check.problem + ")");
     return bytes;
 }
 

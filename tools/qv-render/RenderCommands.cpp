@@ -4,8 +4,16 @@
 #include "PngWrite.h"
 #include "TestCard.h"
 #include "gfx/Jpeg.h"
+#include "gfx/PictureMemory.h"
 #include "platform/headless/HeadlessRun.h"
 #include "qv/Files.h"
+#include "saver/Unqv.h"
+
+#include <algorithm>
+#include <fstream>
+#ifdef __linux__
+#include <sys/resource.h>
+#endif
 
 #include <cstdio>
 #include <exception>
@@ -31,6 +39,35 @@ std::string FrameName(std::uint64_t number) {
 std::optional<std::int64_t> Maybe(const std::optional<std::int32_t>& v) {
     return v ? std::optional<std::int64_t>(*v) : std::nullopt;
 }
+
+// The most memory the process has held so far, in bytes (0 where the system does not say).
+std::int64_t PeakResidentBytes() {
+#ifdef __linux__
+    rusage usage{};
+    if (::getrusage(RUSAGE_SELF, &usage) == 0) return std::int64_t{usage.ru_maxrss} * 1024;
+#endif
+    return 0;
+}
+
+// The saver's picture-sized bitmaps over a run: the largest picture, and how many bitmaps held its size at once.
+struct BitmapWatch {
+    std::int32_t width = 0, height = 0;
+    std::int64_t mostAtOnce = 0;
+    void Look(const TFmqv& fm) {
+        for (const Bitmap* b : {&fm.CurrentPicture, &fm.NextPicture})
+            if (BitmapBytes(b->Width(), b->Height()) > BitmapBytes(width, height)) {
+                width = b->Width();
+                height = b->Height();
+                mostAtOnce = 0;
+            }
+        const std::uint64_t bytes = BitmapBytes(width, height);
+        std::int64_t n = 0;
+        for (const Bitmap* b : {&fm.CurrentPicture, &fm.NextPicture, &fm.CurrentFrame, &fm.NextFrame, &fm.TrailMask,
+                                &fm.StepMask, &fm.Composite})
+            n += bytes > 0 && BitmapBytes(b->Width(), b->Height()) >= bytes;
+        mostAtOnce = std::max(mostAtOnce, n);
+    }
+};
 
 } // namespace
 
@@ -59,6 +96,8 @@ int RunTimeline(const TimelineRequest& request, std::ostream& out, std::ostream&
 
     std::uint64_t frames = 0;
     std::string failure;
+    const std::int64_t rssBefore = PeakResidentBytes();
+    BitmapWatch watch;
     run.onError = [&out](const HeadlessError& e) {
         out << JsonLine().Field("t", std::int64_t{e.t}).Field("error", e.message).Text() << "\n";
     };
@@ -72,6 +111,7 @@ int RunTimeline(const TimelineRequest& request, std::ostream& out, std::ostream&
             .Field("step", std::int64_t{t.step})
             .Field("interval", std::int64_t{t.interval})
             .Raw("drawn", RectJson(t.drawn));
+        if (request.memoryReport) watch.Look(run.Fmqv());
         if (request.framesDir && !t.drawn.Empty() && failure.empty()) {
             const std::string name = FrameName(++frames);
             try {
@@ -93,6 +133,21 @@ int RunTimeline(const TimelineRequest& request, std::ostream& out, std::ostream&
         return 1;
     }
     if (run.Ended()) err << "qv-render: the saver window closed at t = " << run.Elapsed() << " ms\n";
+    if (request.memoryReport) {
+        const std::uint64_t bitmap = BitmapBytes(watch.width, watch.height);
+        const std::string report =
+            JsonLine()
+                .Field("peak_bytes", PeakResidentBytes())
+                .Field("before_bytes", rssBefore)
+                .Raw("largest_picture", "[" + std::to_string(watch.width) + ", " + std::to_string(watch.height) + "]")
+                .Field("bitmap_bytes", static_cast<std::int64_t>(bitmap))
+                .Field("bitmaps_counted", std::int64_t{kPictureSizedBitmaps})
+                .Field("counted_bytes", static_cast<std::int64_t>(kPictureSizedBitmaps * bitmap))
+                .Field("most_bitmaps_at_a_tick", watch.mostAtOnce)
+                .Field("budget_bytes", static_cast<std::int64_t>(PictureMemoryBudget()))
+                .Text();
+        std::ofstream(FsPath(*request.memoryReport)) << report << "\n";
+    }
     return 0;
 }
 

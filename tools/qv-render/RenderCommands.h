@@ -12,6 +12,9 @@ struct TimelineRequest {
     std::uint32_t untilMs = 0;
     std::uint64_t seed = 1;
     std::optional<std::string> framesDir;
+    // Where to write the memory report: the process's peak memory against the memory rule's count of
+    // picture-sized bitmaps for the largest picture shown.
+    std::optional<std::string> memoryReport;
 };
 
 struct EffectRequest {

@@ -14,7 +14,7 @@
 namespace {
 
 constexpr const char* kHelp = R"(usage:
-  qv-render timeline DATAFOLDER --screen WxH --until MS [--seed N] [--frames DIR]
+  qv-render timeline DATAFOLDER --screen WxH --until MS [--seed N] [--frames DIR] [--memory-report FILE]
   qv-render effect --effect N --phase out|in --step K --size WxH [--picture FILE] [--seed N] --out FILE.png
   qv-render --help
 
@@ -34,6 +34,11 @@ timeline
                 (the folder is created when missing)
   --seed N      the random generator's seed (effect and picture choice, placement); default 1, so the same
                 command gives the same show
+  --memory-report FILE
+                writes one JSON object to FILE: the process's peak memory ("peak_bytes", and "before_bytes" at
+                the start), the largest picture shown, the bytes of one bitmap of its size, the number of
+                picture-sized bitmaps the memory rule counts and their bytes, the most bitmaps of that size
+                seen at one tick, and the budget (half the physical memory)
 
 effect
   Runs steps 1 to K of effect N (1 Normal, 2 FadeInOut, 3 Sikaku, 4 Tatesen, 5 Yokosen, 6 Seihoukei,
@@ -103,7 +108,7 @@ struct Arguments {
 };
 
 int Timeline(int argc, char** argv) {
-    const Arguments args(argc, argv, 2, {"--screen", "--until", "--seed", "--frames"});
+    const Arguments args(argc, argv, 2, {"--screen", "--until", "--seed", "--frames", "--memory-report"});
     if (args.positional.size() != 1) throw UsageError{"timeline takes exactly one DATAFOLDER"};
     vis::render::TimelineRequest r;
     r.dataFolder = args.positional[0];
@@ -113,6 +118,7 @@ int Timeline(int argc, char** argv) {
     r.untilMs = Number<std::uint32_t>(args.Need("--until"), "--until", 0, UINT32_MAX);
     if (auto s = args.Get("--seed")) r.seed = Number<std::uint64_t>(*s, "--seed", 0, UINT64_MAX);
     r.framesDir = args.Get("--frames");
+    r.memoryReport = args.Get("--memory-report");
     return vis::render::RunTimeline(r, std::cout, std::cerr);
 }
 

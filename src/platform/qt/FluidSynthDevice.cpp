@@ -1,6 +1,8 @@
 #include "platform/qt/FluidSynthDevice.h"
 
 #include "qv/Errors.h"
+#include "qv/Files.h"
+#include "saver/MidiFile.h"
 
 #include <QTimer>
 #include <fluidsynth.h>
@@ -149,12 +151,21 @@ void FluidSynthDevice::PullLoop() {
 }
 
 void FluidSynthDevice::Open(const std::string& file) {
+    Log("open " + file);
+    // The player parses the file only once it plays, and a file it cannot parse simply ends, which the music
+    // loop would take for the end of the piece and reopen for ever: the whole file is read and parsed here, and
+    // the player gets exactly the bytes that passed.
+    const auto bytes = ReadFileBounded(file, kMaxMidiFileBytes);
+    const MidiFileCheck check = bytes ? ParseStandardMidiFile(*bytes) : MidiFileCheck{};
+    if (!check.ok) {
+        Log("refused " + (bytes ? check.problem : std::string("unreadable")));
+        throw EMCIDeviceError(kUnknownError);
+    }
     EnsureOutput();
-    if (!fluid_is_midifile(file.c_str())) throw EMCIDeviceError(kUnknownError);
     std::lock_guard render(renderMutex_);
     fluid_player_t* player = new_fluid_player(synth_);
     if (!player) throw EMCIDeviceError(kUnknownError);
-    if (fluid_player_add(player, file.c_str()) != FLUID_OK) {
+    if (fluid_player_add_mem(player, bytes->data(), bytes->size()) != FLUID_OK) {
         delete_fluid_player(player);
         throw EMCIDeviceError(kUnknownError);
     }
@@ -164,7 +175,6 @@ void FluidSynthDevice::Open(const std::string& file) {
     ended_ = false;
     player_ = player;
     fluid_player_set_tick_callback(player_, &FluidSynthDevice::OnTick, this);
-    Log("open " + file);
 }
 
 void FluidSynthDevice::Play() {

@@ -2,6 +2,8 @@
 
 #include "platform/win32/Win32Text.h"
 #include "qv/Errors.h"
+#include "qv/Files.h"
+#include "saver/MidiFile.h"
 
 namespace vis {
 
@@ -29,6 +31,15 @@ void MciMediaDevice::Open(const std::string& file) {
     // No device type: the system picks the device that handles the file's extension.
     Check(mciSendCommandW(0, MCI_OPEN, MCI_OPEN_ELEMENT | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&parms)));
     device_ = parms.wDeviceID;
+    // MCI refuses what it cannot read at all. A file it accepts but that does not parse to its end may play
+    // nothing and end at once, and the music loop would reopen it for ever: that is an open failure too, with
+    // the system's text for an invalid file.
+    const auto bytes = ReadFileBounded(file, kMaxMidiFileBytes);
+    if (!bytes || !ParseStandardMidiFile(*bytes, MidiFileRules{.allowSmpte = true}).ok) {
+        mciSendCommandW(device_, MCI_CLOSE, MCI_WAIT, 0);
+        device_ = 0;
+        throw EMCIDeviceError(MciErrorText(MCIERR_INVALID_FILE));
+    }
 }
 
 void MciMediaDevice::Play() {

@@ -2,7 +2,7 @@
 # Music and input under Wine. With qor_bgm and a MIDI file the saver opens the MCI sequencer without an
 # error and its loop stays idle; four mouse movements leave it running and the fifth ends it. A damaged
 # MIDI file gives the system's MCI error text in an error box captioned "Vistrelle", after which the show
-# goes on.
+# goes on; so does a cut-off one, once, without being reopened.
 source "$(dirname "$0")/wine-env.sh"
 wine_prefix_ready
 wine_session_start
@@ -72,6 +72,31 @@ shot="$SESSION_DIR/after-error.xwd"
 xwd -root -silent >"$shot"
 near "$(pixel_of "$shot" $((SCREEN_W / 2 + 50)) $((SCREEN_H / 2 + 37)))" 255,255,0 ||
     fail "the show did not go on after the error box"
+xdotool key space
+status=0
+wait "$tpid" || status=$?
+[[ $status -eq 0 ]] || fail "the saver ended with status $status after a key"
+
+# A file cut off inside its track: one error at the open, whether MCI or the program's own check refuses it,
+# and no reopening afterwards (no second box, the processor idle).
+printf 'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60MTrk\x00\x00\x00\x0d\x00\x90\x3c\x40' >"$data/qor_bgm.mid"
+xdotool mousemove 700 500
+start_saver
+for _ in $(seq 100); do
+    error_box_shown && break
+    sleep 0.05
+done
+error_box_shown || fail "no error box for a cut-off music file"
+xdotool key Return
+sleep 1.5
+error_box_shown && fail "a second error box for the cut-off music file"
+read -r u1 s1 < <(awk '{print $14, $15}' "/proc/$wpid/stat")
+sleep 5
+read -r u2 s2 < <(awk '{print $14, $15}' "/proc/$wpid/stat")
+ticks=$((u2 + s2 - u1 - s1))
+note "CPU after a refused music file over 5 s: $ticks ticks of 1/$hz s"
+((ticks * 100 < 5 * 5 * hz)) || fail "the saver used more than 5 % of a processor after refusing the music"
+error_box_shown && fail "the music was reopened"
 xdotool key space
 status=0
 wait "$tpid" || status=$?
