@@ -28,7 +28,7 @@ class FlockGuard : public InstanceGuard {
     bool Wait();
     // Lets go before the process ends: once the role's window has closed, a new start must find the guard
     // free, however long the rest of the shutdown takes.
-    void Release();
+    void Release() override;
     bool Held() const { return held_; }
     Mode LockMode() const { return mode_; }
     const std::string& LockFile() const { return path_; }

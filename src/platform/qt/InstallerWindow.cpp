@@ -1,9 +1,11 @@
 #include "platform/qt/InstallerWindow.h"
 
 #include "platform/Application.h"
+#include "platform/InstanceGuard.h"
 #include "platform/posix/PosixInstallerFiles.h"
 #include "platform/posix/XscreensaverConfig.h"
 #include "platform/qt/DialogLoop.h"
+#include "platform/qt/QtApplication.h"
 #include "platform/qt/XdgShell.h"
 #include "qv/Dispatch.h"
 
@@ -102,14 +104,17 @@ void SwitchXScreenSaver(void* display, bool on) {
     XFlush(dpy);
 }
 
-int RunInstallerRole(const std::string& programPath, Application& app) {
+RoleResult RunInstallerRole(QtApplication& app, const RoleStart& start) {
+    const std::string& programPath = start.programPath;
     PosixInstallerFiles files;
     void* display = X11Display();
     XscreensaverSettings settings(XscreensaverConfigPath(), kXscreensaverDefaultsFile,
                                   [display](bool on) { SwitchXScreenSaver(display, on); });
     XdgShell shell;
     InstallerWindow window(programPath, app, files, settings, shell, settings.ConfigPath());
-    return RunUntilClosed(window);
+    const int status = RunUntilClosed(window);
+    if (start.guard) start.guard->Release(); // the window has closed
+    return RoleResult{status, 0};
 }
 
 } // namespace vis

@@ -2,6 +2,7 @@
 // The installer's window on Qt: "Screen Saver Installed." and OK, laid out as TFmInst's form. It installs
 // while it is built and switches the screen saver on and opens the readme however it closes.
 #include "install/UnInst.h"
+#include "platform/Roles.h"
 
 #include <QWidget>
 
@@ -11,6 +12,8 @@ class QLabel;
 class QPushButton;
 
 namespace vis {
+
+class QtApplication;
 
 class Application;
 
@@ -48,6 +51,6 @@ void SwitchXScreenSaver(void* display, bool on);
 
 // The installer role: installs the program beside its velloran folder, records it in ~/.xscreensaver and shows
 // the window until it closes. The QApplication and the application object exist already.
-int RunInstallerRole(const std::string& programPath, Application& app);
+RoleResult RunInstallerRole(QtApplication& app, const RoleStart& start);
 
 } // namespace vis

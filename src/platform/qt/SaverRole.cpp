@@ -47,9 +47,11 @@ std::string SaverName(const std::string& programPath) {
     return name;
 }
 
-SaverResult RunSaverRole(const std::string& programPath, QtApplication& app, const SaverRun& run) {
-    const unsigned long host = run.host;
-    if (!run.errorName.empty()) app.SendErrorsToStandardError(run.errorName);
+RoleResult RunSaverRole(QtApplication& app, const RoleStart& start) {
+    const std::string& programPath = start.programPath;
+    const unsigned long host = HackHostWindow(start.firstArg);
+    auto* guard = dynamic_cast<FlockGuard*>(start.guard);
+    if (start.hack) app.SendErrorsToStandardError(SaverName(programPath));
     // Inside xscreensaver the system's saver is the one running: it is left alone, and the saver counts as
     // the active program whatever has the focus.
     app.SetAlwaysActive(host != 0);
@@ -63,7 +65,7 @@ SaverResult RunSaverRole(const std::string& programPath, QtApplication& app, con
                            .programPath = programPath, .style = PathStyle::Posix, .seed = {}, .dataFolder = {}};
     // Made only once the show may start: its frame timer counts from its creation.
     std::optional<SaverSession> session;
-    auto start = [&] {
+    auto startShow = [&] {
         session.emplace(platform);
         window.Attach(*session);
         window.CreateAndShow();
@@ -80,23 +82,23 @@ SaverResult RunSaverRole(const std::string& programPath, QtApplication& app, con
 
     // The guard goes with the windows, before the rest of the shutdown. One still awaited stays with its
     // waiting thread; the process's end lets it go.
-    window.OnLoopEnd([&run] {
-        if (run.guard && run.guard->Held()) run.guard->Release();
+    window.OnLoopEnd([guard] {
+        if (guard && guard->Held()) guard->Release();
     });
 
     std::unique_ptr<GuardWaiter> waiter;
-    if (run.guard && !run.guard->Held()) {
+    if (guard && !guard->Held()) {
         // A settings dialog or the user's own saver has the guard: a black window until it is free.
         window.ShowBlank();
-        waiter = std::make_unique<GuardWaiter>(*run.guard, [&] {
-            if (!window.LoopEnded()) start();
+        waiter = std::make_unique<GuardWaiter>(*guard, [&] {
+            if (!window.LoopEnded()) startShow();
         });
         QApplication::exec();
     } else {
-        start();
+        startShow();
         if (!session->Closed()) QApplication::exec();
     }
-    return SaverResult{.status = 0, .signal = termination.ReceivedSignal()};
+    return RoleResult{.status = 0, .signal = termination.ReceivedSignal()};
 }
 
 } // namespace vis

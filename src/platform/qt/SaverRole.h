@@ -1,31 +1,18 @@
 #pragma once
 // The saver role on Qt: the saver window with its platform (clock, music, the X screen saver), run until
 // the window closes. The QApplication and the application object exist already.
+#include "platform/Roles.h"
+
 #include <string>
 
 namespace vis {
 
-class FlockGuard;
 class QtApplication;
 
-struct SaverRun {
-    // The X window to draw into as an xscreensaver hack, 0 for the saver's own full-screen window.
-    unsigned long host = 0;
-    // The process's guard, released as soon as the window has closed. A hack copy that does not hold it yet
-    // (the user's own roles have it) keeps its window black and starts the show once the guard is free.
-    FlockGuard* guard = nullptr;
-    // Non-empty inside xscreensaver: errors go to standard error under this name instead of a box.
-    std::string errorName;
-};
-
-struct SaverResult {
-    int status = 0;
-    // The termination signal that ended the show, 0 for an ordinary end. Everything the saver changed is
-    // restored when this returns; the caller then dies by the signal.
-    int signal = 0;
-};
-
-SaverResult RunSaverRole(const std::string& programPath, QtApplication& app, const SaverRun& run);
+// As an xscreensaver hack the show draws into the window it was given, errors go to standard error under
+// the saver's name instead of a box, and a copy that does not hold the guard yet (the user's own roles have
+// it) keeps its window black and starts the show once the guard is free.
+RoleResult RunSaverRole(QtApplication& app, const RoleStart& start);
 
 // Whether the program runs inside xscreensaver's process model: started with "-root" or "--root", or given
 // a window through XSCREENSAVER_WINDOW (xscreensaverWindow may be null).

@@ -1,7 +1,9 @@
 #include "platform/qt/SettingsWindow.h"
 
 #include "platform/Application.h"
+#include "platform/InstanceGuard.h"
 #include "platform/qt/DialogLoop.h"
+#include "platform/qt/QtApplication.h"
 #include "platform/qt/XdgShell.h"
 #include "qv/Dispatch.h"
 
@@ -270,10 +272,12 @@ void SettingsWindow::closeEvent(QCloseEvent* event) {
     if (event->isAccepted()) emit closed();
 }
 
-int RunSettingsRole(const std::string& programPath, Application& app) {
+RoleResult RunSettingsRole(QtApplication& app, const RoleStart& start) {
     XdgShell shell;
-    SettingsWindow window(programPath, app, shell);
-    return RunUntilClosed(window);
+    SettingsWindow window(start.programPath, app, shell);
+    const int status = RunUntilClosed(window);
+    if (start.guard) start.guard->Release(); // the window has closed
+    return RoleResult{status, 0};
 }
 
 } // namespace vis

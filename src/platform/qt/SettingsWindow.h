@@ -1,6 +1,7 @@
 #pragma once
 // The settings dialog's window on Qt: the controls of FmSetting at their design positions, showing what
 // TFmSetting decides and reporting the user's clicks to it.
+#include "platform/Roles.h"
 #include "settings/UnSetting.h"
 
 #include <QWidget>
@@ -15,6 +16,8 @@ class QSlider;
 class QTabWidget;
 
 namespace vis {
+
+class QtApplication;
 
 class Application;
 class Shell;
@@ -78,6 +81,6 @@ class SettingsWindow : public QWidget, public SettingView {
 
 // The settings role: the dialog for the program's data folder, run until it closes. The QApplication and
 // the application object exist already.
-int RunSettingsRole(const std::string& programPath, Application& app);
+RoleResult RunSettingsRole(QtApplication& app, const RoleStart& start);
 
 } // namespace vis

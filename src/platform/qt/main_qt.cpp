@@ -2,8 +2,10 @@
 // display; then the one main window of the role runs until it closes.
 #include "platform/posix/FlockGuard.h"
 #include "platform/posix/ProgramPath.h"
+#include "platform/qt/InstallerWindow.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/SaverRole.h"
+#include "platform/qt/SettingsWindow.h"
 #include "platform/qt/SignalNotifier.h"
 #include "qv/Files.h"
 #include "qv/Startup.h"
@@ -12,15 +14,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-
-#if __has_include("platform/qt/SettingsWindow.h")
-#include "platform/qt/SettingsWindow.h"
-#define VIS_HAVE_SETTINGS_WINDOW 1
-#endif
-#if __has_include("platform/qt/InstallerWindow.h")
-#include "platform/qt/InstallerWindow.h"
-#define VIS_HAVE_INSTALLER_WINDOW 1
-#endif
 
 namespace {
 bool HaveDisplay() {
@@ -45,50 +38,20 @@ class HackGuard : public vis::InstanceGuard {
     vis::FlockGuard& guard_;
 };
 
-struct RoleResult {
-    int status = 0;
-    int signal = 0;
-};
-
 // The role's window and its loop. The application objects end with this function, so that a caller dying
 // by a signal has let go of the display and everything else first.
-RoleResult RunRole(int argc, char** argv, const vis::StartDecision& d, const std::string& programPath,
-                   const std::string& firstArg, vis::FlockGuard& guard, bool hack) {
+vis::RoleResult RunRole(int argc, char** argv, const vis::StartDecision& d, const vis::RoleStart& start) {
     using namespace vis;
     QApplication qapp(argc, argv);
     QtApplication app;
     app.SetTitle(d.title);
     switch (d.role) {
-    case Role::Saver: {
-        SaverRun run;
-        run.host = HackHostWindow(firstArg);
-        run.guard = &guard;
-        if (hack) run.errorName = SaverName(programPath);
-        const SaverResult result = RunSaverRole(programPath, app, run);
-        return RoleResult{result.status, result.signal};
-    }
+    case Role::Saver:
+        return RunSaverRole(app, start);
     case Role::Settings:
-#ifdef VIS_HAVE_SETTINGS_WINDOW
-    {
-        const int status = RunSettingsRole(programPath, app);
-        guard.Release(); // the window has closed
-        return RoleResult{status, 0};
-    }
-#else
-        std::printf("%s: settings role, data folder %s\n", d.title.c_str(), d.dataFolder.c_str());
-        return {};
-#endif
+        return RunSettingsRole(app, start);
     case Role::Installer:
-#ifdef VIS_HAVE_INSTALLER_WINDOW
-    {
-        const int status = RunInstallerRole(programPath, app);
-        guard.Release(); // the window has closed
-        return RoleResult{status, 0};
-    }
-#else
-        std::printf("%s: installer role\n", d.title.c_str());
-        return {};
-#endif
+        return RunInstallerRole(app, start);
     }
     return {};
 }
@@ -116,7 +79,8 @@ int main(int argc, char** argv) {
     // The slideshow shows pictures pixel for pixel, whatever scale the desktop sets for its widgets.
     if (d.role == Role::Saver) setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 0);
 
-    const RoleResult result = RunRole(argc, argv, d, programPath, firstArg, guard, hack);
+    const RoleResult result = RunRole(
+        argc, argv, d, RoleStart{.programPath = programPath, .firstArg = firstArg, .guard = &guard, .hack = hack});
     if (result.signal != 0) DieBySignal(result.signal);
     return result.status;
 }

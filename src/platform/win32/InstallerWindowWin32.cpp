@@ -87,10 +87,10 @@ LRESULT CALLBACK InstallerProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 } // namespace
 
-int RunInstallerRoleWin32(const std::string& programPath, Application& app) {
-    auto* win32App = dynamic_cast<Win32Application*>(&app);
-    HINSTANCE instance = win32App ? win32App->Instance() : GetModuleHandleW(nullptr);
-    HWND owner = win32App ? win32App->OwnerWindow() : nullptr;
+RoleResult RunInstallerRole(Win32Application& app, const RoleStart& start) {
+    const std::string& programPath = start.programPath;
+    HINSTANCE instance = app.Instance();
+    HWND owner = app.OwnerWindow();
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -113,7 +113,7 @@ int RunInstallerRoleWin32(const std::string& programPath, Application& app) {
     InstallerState state{app};
     HWND window = CreateWindowExW(exStyle, kClassName, Widen(L::caption).c_str(), style, left, top, width, height,
                                   owner, nullptr, instance, &state);
-    if (!window) return 1;
+    if (!window) return {.status = 1};
 
     HFONT formFont = MakeFont(L::formFont, L::formFontPixels, false, SHIFTJIS_CHARSET);
     HFONT buttonFont = MakeFont(L::button1Font, L::button1FontPixels, false, DEFAULT_CHARSET);
@@ -133,10 +133,8 @@ int RunInstallerRoleWin32(const std::string& programPath, Application& app) {
     SendMessageW(button1, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont), FALSE);
     HFONT labelFont = FitLabelFont(label1, label1Text);
     SendMessageW(label1, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), FALSE);
-    if (win32App) {
-        win32App->SetMainWindow(window);
-        win32App->SetDialogWindow(window);
-    }
+    app.SetMainWindow(window);
+    app.SetDialogWindow(window);
 
     Win32InstallerFiles files;
     Win32SystemSettings settings;
@@ -149,23 +147,13 @@ int RunInstallerRoleWin32(const std::string& programPath, Application& app) {
     UpdateWindow(window);
     SetFocus(button1);
 
-    int exitCode = 0;
-    if (win32App) {
-        exitCode = win32App->Run(nullptr);
-    } else {
-        MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            if (IsDialogMessageW(window, &msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        exitCode = static_cast<int>(msg.wParam);
-    }
-    if (win32App) win32App->SetMainWindow(nullptr);
+    const int exitCode = app.Run(nullptr);
+    app.SetMainWindow(nullptr);
+    app.SetDialogWindow(nullptr);
     DeleteObject(formFont);
     DeleteObject(labelFont);
     DeleteObject(buttonFont);
-    return exitCode;
+    return {.status = exitCode};
 }
 
 } // namespace vis

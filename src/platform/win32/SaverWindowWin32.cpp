@@ -275,12 +275,13 @@ class TimerResolution {
 };
 } // namespace
 
-int RunSaverRole(Win32Application& app, const std::string& programPath) {
+RoleResult RunSaverRole(Win32Application& app, const RoleStart& start) {
+    const std::string& programPath = start.programPath;
     TimerResolution resolution;
     Win32Clock clock;
     Win32SystemSettings system;
     Win32SaverWindow window(app);
-    if (!window.Create()) return 1;
+    if (!window.Create()) return {.status = 1};
     app.SetMainWindow(window.Handle());
 
     std::unique_ptr<SaverSession> session;
@@ -301,7 +302,7 @@ int RunSaverRole(Win32Application& app, const std::string& programPath) {
     if (!session) {
         window.DestroyCovers();
         DestroyWindow(window.Handle());
-        return 1;
+        return {.status = 1};
     }
     window.Attach(session.get());
     session->Form().SetPointerPosition(window.PointerPosition());
@@ -322,7 +323,7 @@ int RunSaverRole(Win32Application& app, const std::string& programPath) {
     session.reset();
     window.DestroyCovers();
     DestroyWindow(window.Handle());
-    return code;
+    return {.status = code};
 }
 
 } // namespace vis

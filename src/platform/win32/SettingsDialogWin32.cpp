@@ -434,16 +434,16 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
 
 } // namespace
 
-int RunSettingsRole(Win32Application& app, const std::string& programPath) {
-    auto view = std::make_unique<Win32SettingView>(app, programPath);
-    if (!view->Create()) return 1;
+RoleResult RunSettingsRole(Win32Application& app, const RoleStart& start) {
+    auto view = std::make_unique<Win32SettingView>(app, start.programPath);
+    if (!view->Create()) return {.status = 1};
     app.SetMainWindow(view->Handle());
     app.SetDialogWindow(view->Handle());
     view->Show();
     const int code = IsWindow(view->Handle()) ? app.Run(nullptr) : 0;
     app.SetMainWindow(nullptr);
     app.SetDialogWindow(nullptr);
-    return code;
+    return {.status = code};
 }
 
 } // namespace vis

@@ -66,18 +66,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
     Win32Application app(instance);
+    const RoleStart start{.programPath = programPath, .firstArg = firstArg, .guard = &guard};
     switch (d.role) {
     case Role::Saver:
         app.HideFromTaskBar();
         app.SetTitle(d.title);
-        return RunSaverRole(app, programPath);
+        return RunSaverRole(app, start).status;
     case Role::Settings:
         app.SetTitle(d.title);
-        return RunSettingsRole(app, programPath);
+        return RunSettingsRole(app, start).status;
     case Role::Installer:
         app.HideFromTaskBar();
         app.SetTitle(d.title);
-        return RunInstallerRoleWin32(programPath, app);
+        return RunInstallerRole(app, start).status;
     }
     return 0;
 }
