@@ -5,12 +5,14 @@
 namespace vis {
 
 namespace {
-// Prepares the accumulating mask for a phase: the frame's size, filled with `fill`, brush `brush`.
-void PrepareTrailMask(Bitmap& mask, const Bitmap& frame, Color fill, Color brush) {
-    mask.SetWidth(frame.Width());
-    mask.SetHeight(frame.Height());
+// Prepares the accumulating mask for a phase: the frame's size, filled with `fill`, brush `brush`. Only the
+// part that the window shows at the frame's place is filled: the effects compose and draw no other part, and
+// the place stays the same until the mask is prepared again.
+void PrepareTrailMask(TFmqv& fm, const Bitmap& frame, Color fill, Color brush) {
+    Bitmap& mask = fm.TrailMask;
+    mask.Reshape(frame.Width(), frame.Height());
     mask.brushColor = fill;
-    mask.FillRect(Rect{0, 0, mask.Width(), mask.Height()});
+    mask.FillRect(fm.VisiblePart(mask));
     mask.brushColor = brush;
 }
 } // namespace
@@ -27,7 +29,7 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
     case 1:
         CurrentFrame.Force24Bit();
         Present(CurrentFrame);
-        PrepareTrailMask(TrailMask, CurrentFrame, clWhite, clBlack);
+        PrepareTrailMask(*this, CurrentFrame, clWhite, clBlack);
         EffectStep = 0;
         Timer1.SetInterval(ShowTime);
         if (FirstRound) Timer1.SetInterval(100);
@@ -39,11 +41,11 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
         StepTransition();
         break;
     case 3: {
-        StepMask.SetWidth(CurrentFrame.Width());
-        StepMask.SetHeight(CurrentFrame.Height());
+        // Black wherever the old picture shows; what lies outside the window is never drawn.
+        StepMask.Reshape(CurrentFrame.Width(), CurrentFrame.Height());
         StepMask.transparent = false;
         StepMask.brushColor = clBlack;
-        StepMask.FillRect(Rect{0, 0, StepMask.Width(), StepMask.Height()});
+        StepMask.FillRect(VisiblePart(StepMask));
         if (RandomPosition) {
             PresentAt(StepMask, Point{PosX, PosY});
             // A picture larger than the window on an axis cannot move on it: it is centred there.
@@ -55,7 +57,7 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
             Present(StepMask);
         }
         StepMask.transparent = true;
-        PrepareTrailMask(TrailMask, NextFrame, clBlack, clWhite);
+        PrepareTrailMask(*this, NextFrame, clBlack, clWhite);
         EffectStep = 0;
         Timer1.SetInterval(HideTime);
         if (FirstRound) {
