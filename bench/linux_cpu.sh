@@ -94,10 +94,12 @@ PY
 }
 
 echo "program: $qv"
+# Each run is read through a command substitution, which waits for the run to end: the saver allows only one
+# instance at a time.
 echo "screen $screen, pictures $pictures; load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 # Display time: picture 1 stands from about 3.5 s after the start; 12 s of display, measured from 4 s.
-read -r cpu_sleep _ < <(run sleep 15 1 16 4)
-read -r cpu_spin _ < <(run spin 15 1 16 4)
+read -r cpu_sleep _ <<<"$(run sleep 15 1 16 4)"
+read -r cpu_spin _ <<<"$(run spin 15 1 16 4)"
 # Transitions: one-second display and pause, so most ticks are 50 ms effect steps.
 run sleep 1 1 20 "" >/dev/null
 read -r n_sleep p50_sleep p99_sleep max_sleep < <(lateness "$work/ticks.sleep")
@@ -117,8 +119,8 @@ if [[ -n "$against" ]]; then
     printf '| round | this saver | X server | older saver | X server |\n|---|---|---|---|---|\n'
     new_sum=0 old_sum=0
     for round in 1 2 3; do
-        read -r new_cpu new_x < <(run sleep 0 0 14 3 Bench)
-        read -r old_cpu old_x < <(run sleep 0 0 14 3 Old)
+        read -r new_cpu new_x <<<"$(run sleep 0 0 14 3 Bench)"
+        read -r old_cpu old_x <<<"$(run sleep 0 0 14 3 Old)"
         printf '| %s | %s %% | %s %% | %s %% | %s %% |\n' "$round" "$new_cpu" "$new_x" "$old_cpu" "$old_x"
         new_sum=$(python3 -c "print($new_sum + $new_cpu)")
         old_sum=$(python3 -c "print($old_sum + $old_cpu)")
