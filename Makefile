@@ -2,25 +2,38 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo test test-dev test-asan bench fuzz windows clean
+.PHONY: all deps configure build demo test unit test-dev test-asan bench fuzz windows package format clean
 
 all: build
 
 deps:
 	@scripts/install-deps core qt
 
-build: deps
-	@cmake --preset dev >/dev/null
+# Configures once; later builds re-run CMake by themselves when a CMakeLists.txt changed.
+configure: deps
+	@[[ -f build/dev/build.ninja ]] || cmake --preset dev >/dev/null
+
+build: configure
 	@cmake --build --preset dev -j $(JOBS)
 
-demo: build
+# Only the two programs the demo runs; the demo folder is remade only when qv-make changed.
+demo: configure
+	@cmake --build --preset dev -j $(JOBS) --target qv qv-make
 	@scripts/run-demo
 
 test: deps
-	@scripts/install-deps e2e windows
+	@scripts/install-deps e2e windows package
 	@$(MAKE) --no-print-directory test-dev test-asan
 
-test-dev: windows
+# The unit tests alone: no Windows cross-build, no end-to-end runs.
+unit: build
+	@ctest --preset dev -j $(JOBS) -L unit --output-on-failure
+
+format:
+	@scripts/check-format --fix
+
+# The Windows zip and the Debian package are made first: their tests read them.
+test-dev: windows package
 	@cmake --preset dev >/dev/null
 	@cmake --build --preset dev -j $(JOBS)
 	@ctest --preset dev -j $(JOBS)
@@ -36,8 +49,13 @@ bench:
 	@cmake --build --preset release -j $(JOBS)
 	@scripts/run-benchmarks
 
+# qv.exe, and the zip a Windows user unpacks: Demo.scr and velloran/Demo/ with install.exe inside.
 windows:
-	@scripts/install-deps windows && scripts/build-windows
+	@scripts/install-deps core windows && scripts/build-windows
+
+# build/vistrelle_<version>_amd64.deb
+package:
+	@scripts/install-deps core qt package && scripts/build-package
 
 clean:
 	rm -rf build

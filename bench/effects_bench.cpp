@@ -78,7 +78,6 @@ void BM_EffectPhase(benchmark::State& state) {
         fm.TrailMask.SetSize(frame.Width(), frame.Height());
         fm.TrailMask.FillAll(out ? clWhite : clBlack);
         fm.TrailMask.brushColor = out ? clBlack : clWhite;
-        fm.StepMask.transparent = fm.TrailMask.transparent = true;
         fm.EffectNo = n;
         fm.EffectStep = 0;
         fm.SlideState = out ? 2 : 4;

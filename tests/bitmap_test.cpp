@@ -87,13 +87,11 @@ TEST(Bitmap, NewBitmapIsWhiteAndHasDefaultCanvasState) {
     EXPECT_EQ(Picture(bmp), (Rows{"...", "..."}));
     EXPECT_EQ(bmp.brushColor, clWhite);
     EXPECT_EQ(bmp.penColor, clBlack);
-    EXPECT_FALSE(bmp.transparent);
 }
 
 TEST(Bitmap, ResizingKeepsTheOverlapAndCanvasState) {
     Bitmap bmp = FromPicture({"rg", "b#"});
     bmp.brushColor = clBlack;
-    bmp.transparent = true;
     bmp.SetWidth(3); // width first, then height, as the effects do
     EXPECT_EQ(Picture(bmp), (Rows{"rg.", "b#."}));
     bmp.SetHeight(3);
@@ -101,7 +99,6 @@ TEST(Bitmap, ResizingKeepsTheOverlapAndCanvasState) {
     bmp.SetSize(1, 2);
     EXPECT_EQ(Picture(bmp), (Rows{"r", "b"}));
     EXPECT_EQ(bmp.brushColor, clBlack);
-    EXPECT_TRUE(bmp.transparent);
     bmp.SetSize(-5, 4);
     EXPECT_EQ(bmp.Width(), 0);
     EXPECT_EQ(bmp.Height(), 4);
@@ -200,18 +197,17 @@ TEST(Bitmap, TransparentCopySkipsOnlyPureWhite) {
     EXPECT_EQ(dst.Pixel(3, 0), clBlack);
 }
 
-TEST(Bitmap, DrawFollowsTheSourcesTransparentFlag) {
+TEST(Bitmap, OpaqueAndTransparentCopiesOfAMask) {
     Bitmap mask = FromPicture({"#.", ".#"});
     Bitmap dst = Filled(2, 2, 0xFF0000);
-    dst.Draw(0, 0, mask);
+    dst.DrawOpaque(0, 0, mask);
     EXPECT_EQ(Picture(dst), (Rows{"#.", ".#"}));
-    mask.transparent = true;
     dst.FillAll(0xFF0000);
-    dst.Draw(0, 0, mask);
+    dst.DrawTransparent(0, 0, mask);
     EXPECT_EQ(Picture(dst), (Rows{"#r", "r#"}));
     // Negative position, transparent: only the overlapping black pixel lands.
     dst.FillAll(0x0000FF);
-    dst.Draw(-1, -1, mask);
+    dst.DrawTransparent(-1, -1, mask);
     EXPECT_EQ(Picture(dst), (Rows{"#b", "bb"}));
 }
 
@@ -277,7 +273,6 @@ TEST(Bitmap, ClipLimitsEveryDrawingToItsRectangle) {
             picture.SetPixel(x, y, static_cast<Color>(x * 0x0701 + y * 0x110000 + 1));
     Bitmap keyed = picture;
     keyed.FillRect(Rect{5, 5, 20, 12}); // the default white brush: skipped by the transparent copy
-    keyed.transparent = true;
     const std::vector<Point> star{{-10, 3}, {40, 8}, {2, 30}, {20, -9}, {30, 40}};
     const std::vector<std::pair<const char*, std::function<void(Bitmap&)>>> draws{
         {"fill",
@@ -294,7 +289,7 @@ TEST(Bitmap, ClipLimitsEveryDrawingToItsRectangle) {
              b.StretchDraw(Rect{-3, 2, 31, 27}, picture);
          }},
         {"opaque", [&](Bitmap& b) { b.DrawOpaque(-6, 4, picture); }},
-        {"transparent", [&](Bitmap& b) { b.Draw(3, -2, keyed); }},
+        {"transparent", [&](Bitmap& b) { b.DrawTransparent(3, -2, keyed); }},
     };
     for (const auto& [name, draw] : draws)
         for (const Rect clip : {Rect{0, 0, 40, 30}, Rect{3, 4, 29, 17}, Rect{-5, 10, 12, 100}, Rect{35, 1, 39, 2}}) {

@@ -205,7 +205,6 @@ TEST(EffectFramework, ComposeAndPresentLaysTheMaskOverTheFrame) {
     mask.FillAll(clWhite);
     mask.SetPixel(1, 0, clBlack);
     mask.SetPixel(2, 1, clBlack);
-    mask.transparent = true;
     SizeToFrame(b.fm().Composite, frame);
     ComposeAndPresent(b.fm(), frame, mask);
     Bitmap want = frame;
@@ -241,14 +240,10 @@ TEST(EffectFramework, ChooseEffectPicksOnlyEnabledEffectsAndEndsWhenNoneIs) {
     EffectBench b;
     b.fm().EffectEnabled.fill(false);
     b.fm().EffectEnabled[6] = true;
-    b.fm().StepMask.transparent = false;
-    b.fm().TrailMask.transparent = false;
     for (int i = 0; i < 50; ++i) {
         b.fm().ChooseEffect();
         EXPECT_EQ(b.fm().EffectNo, 7);
     }
-    EXPECT_TRUE(b.fm().StepMask.transparent);
-    EXPECT_TRUE(b.fm().TrailMask.transparent);
     b.fm().EffectEnabled.fill(false);
     std::set<int> seen;
     for (int i = 0; i < 400; ++i) {

@@ -267,7 +267,6 @@ TEST(SaverWindow, ShowingSwitchesTheScreenSaverOffAndStartsTheMusic) {
         EXPECT_EQ(run.Fmqv().MediaPlayer1.DeviceOpen(), c.plays);
         if (c.plays) {
             EXPECT_EQ(run.media.openedFile, f.File("qor_bgm.mid"));
-            EXPECT_TRUE(run.Fmqv().MediaPlayer1.Notify);
         }
         EXPECT_TRUE(run.errors.empty());
     }

@@ -273,29 +273,6 @@ TEST(Slideshow, HugeTimesSaturate) {
     EXPECT_EQ(run.ticks.back().state, 2);
 }
 
-TEST(Slideshow, DaiShouStepsRunWithOpaqueMasks) {
-    SaverFolder f(Inf(1, "0000000000000100", 1, 1));
-    f.Pictures(2, 40, 30);
-    HeadlessRun run(f.Options());
-    int transitionTicks = 0;
-    run.onTick = [&](const HeadlessTick& t) {
-        const TFmqv& fm = run.Fmqv();
-        if (t.state == 2 || t.state == 4) {
-            ++transitionTicks;
-            EXPECT_FALSE(fm.StepMask.transparent);
-            EXPECT_FALSE(fm.TrailMask.transparent);
-        } else if (t.state == 1 || t.state == 3) {
-            // ChooseEffect has made both masks transparent on white again.
-            EXPECT_TRUE(fm.StepMask.transparent);
-            EXPECT_TRUE(fm.TrailMask.transparent);
-        }
-    };
-    run.Open();
-    run.RunUntil(6000);
-    EXPECT_EQ(run.ticks[0].effect, 14);
-    EXPECT_GE(transitionTicks, 40);
-}
-
 // An effect mask whose "1" lies past the sixteen effects turns every effect off; the show must still run.
 TEST(Slideshow, NoEffectEnabledStillRuns) {
     SaverFolder f(Inf(1, "00000000000000000001", 1, 1));

@@ -42,7 +42,6 @@ void StepDai_shou(TFmqv& fm) {
     composite.FillRect(Rect{0, at.bottom, W, H});
     composite.DrawOpaque(at.left, at.top, scaled);
     composite.ResetClip();
-    composite.Force24Bit();
     fm.Present(composite);
     EndEffectStep(fm, *phase);
 }

@@ -51,7 +51,6 @@ void StepFadeInOut(TFmqv& fm) {
     // that the window shows: the rest is never presented (the frame is drawn at this same place until the next
     // load makes it afresh). The picture and the frame have one size, so the same rows and columns line up;
     // should they not, the frame is first made a plain copy as the drawing would leave it.
-    frame.Force24Bit();
     const Rect v = fm.VisiblePart(frame);
     if (source.Width() != frame.Width() || source.Height() != frame.Height()) {
         frame.DrawOpaque(0, 0, source);

@@ -29,7 +29,6 @@ void SizeToFrame(Bitmap& b, const Bitmap& frame) {
 void ComposeAndPresent(TFmqv& fm, const Bitmap& frame, const Bitmap& mask) {
     // Only the part that lands inside the window is composed: the rest of Composite is never shown.
     ComposeMasked(fm.Composite, frame, mask, fm.VisiblePart(fm.Composite));
-    fm.Composite.Force24Bit();
     fm.Present(fm.Composite);
 }
 

@@ -93,13 +93,6 @@ void Bitmap::FillAll(Color c) {
     for (std::int32_t y = 0; y < height_; ++y) FillPixels(Row(y), width_, c);
 }
 
-void Bitmap::Draw(std::int32_t x, std::int32_t y, const Bitmap& src) {
-    if (src.transparent)
-        DrawTransparent(x, y, src);
-    else
-        DrawOpaque(x, y, src);
-}
-
 void Bitmap::DrawOpaque(std::int32_t x, std::int32_t y, const Bitmap& src) {
     const Rect c = Intersect(Rect{x, y, x + src.width_, y + src.height_}, DrawArea());
     if (c.Empty()) return;

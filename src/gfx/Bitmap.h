@@ -1,7 +1,6 @@
 #pragma once
 // A 24-bit off-screen bitmap in the device-independent layout (bytes blue, green, red; rows top-down, each
-// padded to a multiple of 4 bytes), with the canvas state the effects rely on: brush and pen colours and
-// whether the bitmap is drawn transparent on white.
+// padded to a multiple of 4 bytes), with the canvas state the effects rely on: brush and pen colours.
 #include "gfx/Geometry.h"
 
 #include <cstddef>
@@ -39,13 +38,8 @@ public:
     Color Pixel(std::int32_t x, std::int32_t y) const;
     void SetPixel(std::int32_t x, std::int32_t y, Color c);
 
-    // The pixel format is always 24 bits; forcing it changes nothing but keeps the drawing steps readable.
-    void Force24Bit() {}
-
     Color brushColor = clWhite;
     Color penColor = clBlack;
-    // Drawn onto another bitmap without its pure white (0xFFFFFF) pixels.
-    bool transparent = false;
 
     // Drawing onto this bitmap (fills, shapes and copies; not FillAll) is clipped to this rectangle as well as
     // to the bitmap. Unlimited unless set.
@@ -60,8 +54,7 @@ public:
     void FillAll(Color c);             // every pixel, ignoring the brush
     void Ellipse(const Rect& bounds);  // filled with the brush, outlined one pixel wide with the pen
     void Polygon(std::span<const Point> points); // likewise
-    // Copies src at (x, y): opaque, or skipping src's white pixels when src.transparent is set.
-    void Draw(std::int32_t x, std::int32_t y, const Bitmap& src);
+    // Copies src at (x, y): every pixel, or every pixel but src's pure white (0xFFFFFF) ones.
     void DrawOpaque(std::int32_t x, std::int32_t y, const Bitmap& src);
     void DrawTransparent(std::int32_t x, std::int32_t y, const Bitmap& src);
     // Nearest-neighbour copy of the whole of src into dst (whole source pixels, no averaging).

@@ -119,7 +119,6 @@ RowFunction SepiaRow() {
 #endif
 
 void ToneRows(Bitmap& bitmap, RowFunction row) {
-    bitmap.Force24Bit();
     for (std::int32_t y = 0; y < bitmap.Height(); ++y)
         row(bitmap.Row(y), bitmap.Width());
 }

@@ -1,6 +1,7 @@
 #include "install/UnInst.h"
 
 #include "install/FmxUtils.h"
+#include "qv/DataFiles.h"
 #include "qv/Errors.h"
 #include "qv/Paths.h"
 
@@ -94,8 +95,8 @@ void TFmInst::FormClose() {
     settings_.SetScreenSaverActive(true);
     const PathStyle style = files_.Style();
     const std::string folder = ContainingFolder(programPath_, style);
-    if (EntryExistsAsFile(files_, JoinPath(folder, "readme.txt", style)))
-        ShellOpenFile(shell_, "readme.txt", "", folder, kSwShow);
+    if (EntryExistsAsFile(files_, JoinPath(folder, datafile::kReadme, style)))
+        ShellOpenFile(shell_, datafile::kReadme, "", folder, kSwShow);
 }
 
 } // namespace vis

@@ -1,5 +1,7 @@
 #include "qv/Paths.h"
 
+#include "qv/DataFiles.h"
+
 #include <cctype>
 
 namespace vis {
@@ -44,7 +46,9 @@ std::string ExtensionPart(std::string_view path, PathStyle style) {
 
 std::string DataFolderPath(std::string_view programPath, PathStyle style) {
     std::string folder = ContainingFolder(programPath, style);
-    std::string s = style == PathStyle::Windows ? folder + "\\velloran\\" : folder + "/velloran/";
+    const std::string_view sep = style == PathStyle::Windows ? "\\" : "/";
+    std::string s = folder;
+    s.append(sep).append(datafile::kDataRoot).append(sep);
     s += FileNamePart(programPath, style);
     // Four characters go whatever the extension is; a short name eats into the folder part, as it always did.
     s.resize(s.size() >= 4 ? s.size() - 4 : 0);

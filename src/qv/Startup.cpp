@@ -1,6 +1,7 @@
 #include "qv/Startup.h"
 
 #include "platform/InstanceGuard.h"
+#include "qv/DataFiles.h"
 
 namespace vis {
 
@@ -36,27 +37,27 @@ StartDecision DecideStart(const std::string& programPath, const std::string& fir
         return d;
     }
     d.dataFolder = DataFolderPath(programPath, style);
-    auto missing = [&](const char* name) {
+    auto missing = [&](const std::string& name) {
         if (fileExists(JoinPath(d.dataFolder, name, style))) return false;
         d.outcome = StartOutcome::MissingDataFile;
         d.missingFile = name;
         return true;
     };
     if (d.role == Role::Settings) {
-        for (const char* name : {"qor_inf", "qor_0", "qor_1"})
+        for (const std::string& name : {std::string(datafile::kSettings), datafile::Picture(0), datafile::Picture(1)})
             if (missing(name)) return d;
         // A preview left as qor_effect1.bmp by a run that died while loading it still counts: the dialog
         // moves it back.
-        if (!fileExists(JoinPath(d.dataFolder, "qor_effect1", style)) &&
-            !fileExists(JoinPath(d.dataFolder, "qor_effect1.bmp", style))) {
+        if (!fileExists(JoinPath(d.dataFolder, datafile::kPreview, style)) &&
+            !fileExists(JoinPath(d.dataFolder, datafile::kPreviewAsBmp, style))) {
             d.outcome = StartOutcome::MissingDataFile;
-            d.missingFile = "qor_effect1";
+            d.missingFile = datafile::kPreview;
             return d;
         }
     } else {
-        for (const char* name : {"qor_inf", "qor_0", "qor_1"})
+        for (const std::string& name : {std::string(datafile::kSettings), datafile::Picture(0), datafile::Picture(1)})
             if (missing(name)) return d;
-        if (fileExists(JoinPath(d.dataFolder, "qor_title", style)) && missing("qor_2")) return d;
+        if (fileExists(JoinPath(d.dataFolder, datafile::kTitle, style)) && missing(datafile::Picture(2))) return d;
     }
     d.title = "Vistrelle";
     d.outcome = StartOutcome::RunWindow;

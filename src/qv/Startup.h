@@ -27,8 +27,8 @@ struct StartDecision {
     std::string missingFile;
 };
 
-// The role the program file name and first argument select, ignoring the guard and the data files.
-// Returns false for "/p" and "-p" (after the guard) via preview = true.
+// The role the program file name and first argument select, ignoring the guard and the data files. "/p" and
+// "-p" set preview: the program then ends once the guard has been taken.
 Role RoleFor(const std::string& programPath, const std::string& firstArg, PathStyle style, bool& preview);
 
 // The whole decision. The guard is taken (atomically) unless the argument is "/a"; a taken guard stays

@@ -48,12 +48,10 @@ public:
     // the past when the tick is overdue.
     std::uint32_t DueTime() const { return lastTickTime_ + static_cast<std::uint32_t>(interval_); }
 
-  protected:
-    virtual void SignalActivate();
-    virtual void SignalDeactivate();
-    virtual void SignalTick(std::int32_t lagCount);
-
 private:
+    void SignalActivate();
+    void SignalDeactivate();
+    void SignalTick(std::int32_t lagCount);
     void StartTicking();
     void StopTicking();
     void AttachIdle();

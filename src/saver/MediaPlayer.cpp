@@ -27,20 +27,17 @@ void TMediaPlayer::CheckOpen() const {
 
 void TMediaPlayer::Open() {
     if (open_) Close();
-    Notify = false;
     device_.Open(FileName);
     open_ = true;
 }
 
 void TMediaPlayer::Play() {
     CheckOpen();
-    Notify = false;
     device_.Play();
 }
 
 void TMediaPlayer::Close() {
     CheckOpen();
-    Notify = false;
     device_.Close();
     open_ = false;
 }

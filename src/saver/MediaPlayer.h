@@ -1,6 +1,6 @@
 #pragma once
 // The saver window's invisible media player: file name, open device and the notify switch, over one
-// platform music device. Requests without an open device raise "MCI ﾃﾞﾊﾞｲｽがありません".
+// platform music device; a play request always reports its completion. Requests without an open device raise "MCI ﾃﾞﾊﾞｲｽがありません".
 #include "platform/MediaDevice.h"
 
 #include <cstdint>
@@ -18,8 +18,6 @@ public:
     TMediaPlayer& operator=(const TMediaPlayer&) = delete;
 
     std::string FileName;
-    // Makes the next open, play or close request report its completion.
-    bool Notify = false;
     std::function<void()> OnNotify;
 
     void Open();

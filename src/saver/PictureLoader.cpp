@@ -1,6 +1,7 @@
 // LoadPicturePair: which two pictures a cycle shows, their decoding, toning and working copies.
 #include "gfx/Jpeg.h"
 #include "gfx/Tone.h"
+#include "qv/DataFiles.h"
 #include "qv/Files.h"
 #include "saver/Unqv.h"
 
@@ -19,7 +20,6 @@ bool DecodePicture(TFmqv& fm, const std::string& path, Bitmap& into) {
         fm.Close();
         return false;
     }
-    into.Force24Bit();
     return true;
 }
 
@@ -27,7 +27,6 @@ void CopyInto(Bitmap& frame, const Bitmap& picture) {
     frame.SetWidth(picture.Width());
     frame.SetHeight(picture.Height());
     frame.DrawOpaque(0, 0, picture);
-    frame.Force24Bit();
 }
 
 } // namespace
@@ -84,17 +83,13 @@ void TFmqv::LoadPicturePair() {
     }
 
     // The next picture; a missing one is replaced by the first picture of the cycle.
-    const std::int64_t n = std::int64_t{PictureNo} + 1;
-    const std::int32_t nextNo = n <= LastPictureNo && FileExists(PictureFile(static_cast<std::int32_t>(n)))
-                                    ? static_cast<std::int32_t>(n)
-                                    : FirstPictureNo + 1;
-    if (!DecodePicture(*this, PictureFile(nextNo), NextPicture)) return;
+    if (!DecodePicture(*this, PictureFile(NextPictureNumber()), NextPicture)) return;
 
     // Toning. The markers are looked up on every load, so a change in the settings shows from the next cycle on.
-    if (FileExists(DataFile("qor_gray"))) {
+    if (FileExists(DataFile(datafile::kGray))) {
         ToneGrey(CurrentPicture);
         ToneGrey(NextPicture);
-    } else if (FileExists(DataFile("qor_sepia"))) {
+    } else if (FileExists(DataFile(datafile::kSepia))) {
         ToneSepia(CurrentPicture);
         ToneSepia(NextPicture);
     }

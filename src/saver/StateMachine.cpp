@@ -1,5 +1,6 @@
 // The slideshow's state machine: one step per tick of Timer1.
 #include "effects/Effects.h"
+#include "qv/DataFiles.h"
 #include "saver/Unqv.h"
 
 namespace vis {
@@ -27,7 +28,6 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
     }
     switch (SlideState) {
     case 1:
-        CurrentFrame.Force24Bit();
         Present(CurrentFrame);
         PrepareTrailMask(*this, CurrentFrame, clWhite, clBlack);
         EffectStep = 0;
@@ -43,7 +43,6 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
     case 3: {
         // Black wherever the old picture shows; what lies outside the window is never drawn.
         StepMask.Reshape(CurrentFrame.Width(), CurrentFrame.Height());
-        StepMask.transparent = false;
         StepMask.brushColor = clBlack;
         StepMask.FillRect(VisiblePart(StepMask));
         if (RandomPosition) {
@@ -56,7 +55,6 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
         } else {
             Present(StepMask);
         }
-        StepMask.transparent = true;
         PrepareTrailMask(*this, NextFrame, clBlack, clWhite);
         EffectStep = 0;
         Timer1.SetInterval(HideTime);
@@ -69,7 +67,6 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
         break;
     }
     case 5:
-        NextFrame.Force24Bit();
         Present(NextFrame);
         Timer1.SetInterval(10);
         PicturesLoaded = false;
@@ -80,11 +77,6 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
 }
 
 void TFmqv::StepTransition() {
-    // Dai_shou draws the scaled picture itself into StepMask, so neither mask may drop its white pixels.
-    if (EffectNo == 14) {
-        StepMask.transparent = false;
-        TrailMask.transparent = false;
-    }
     RunEffectStep(*this, EffectNo);
 }
 
@@ -94,8 +86,6 @@ void TFmqv::ChooseEffect() {
     // A mask that enables nothing would make the draw endless; it counts as all effects on instead.
     do EffectNo = RandomBelow(16) + 1;
     while (any && !EffectEnabled[static_cast<std::size_t>(EffectNo - 1)]);
-    StepMask.transparent = true;
-    TrailMask.transparent = true;
 }
 
 void TFmqv::MediaPlayer1Notify() {
@@ -103,10 +93,9 @@ void TFmqv::MediaPlayer1Notify() {
     const std::int64_t position = MediaPlayer1.Position();
     if (length > position) return;
     MediaPlayer1.Close();
-    MediaPlayer1.FileName = DataFile("qor_bgm.mid");
+    MediaPlayer1.FileName = DataFile(datafile::kMusic);
     MediaPlayer1.Open();
     MediaPlayer1.Play();
-    MediaPlayer1.Notify = true;
 }
 
 } // namespace vis

@@ -1,5 +1,6 @@
 #include "saver/Unqv.h"
 
+#include "qv/DataFiles.h"
 #include "qv/Errors.h"
 #include "qv/Files.h"
 
@@ -51,7 +52,7 @@ TFmqv::TFmqv(const SaverPlatform& platform)
 TFmqv::~TFmqv() = default;
 
 std::string TFmqv::PictureFile(std::int32_t number) const {
-    return DataFolder + (style_ == PathStyle::Windows ? "\\qor_" : "/qor_") + std::to_string(number);
+    return JoinPath(DataFolder, datafile::Picture(number), style_);
 }
 
 std::int32_t TFmqv::NextPictureNumber() const {
@@ -72,7 +73,7 @@ void TFmqv::Randomize() { random_.Seed(seed_ ? *seed_ : clock_.NowMs()); }
 void TFmqv::FormCreate() {
     FitToScreen();
     DataFolder = dataFolderGiven_ ? *dataFolderGiven_ : DataFolderPath(programPath_, style_);
-    if (const auto installer = DataFile("install.exe"); !leaveDataFolderAlone_ && FileExists(installer))
+    if (const auto installer = DataFile(datafile::kInstaller); !leaveDataFolderAlone_ && FileExists(installer))
         DeleteIfExists(installer);
     PicturesLoaded = false;
     SlideState = 1;
@@ -96,11 +97,11 @@ void TFmqv::FormCreate() {
     RandomOrder = false;
     RandomPosition = false;
     SaverSettingsSink sink(*this);
-    ReadQorInf(DataFile("qor_inf"), sink); // an error here skips the rest of the creation
+    ReadQorInf(DataFile(datafile::kSettings), sink); // an error here skips the rest of the creation
     Randomize();
-    if (FileExists(DataFile("qor_random"))) RandomOrder = true;
-    if (FileExists(DataFile("qor_title"))) FirstPictureNo = 1;
-    if (FileExists(DataFile("qor_randompos"))) {
+    if (FileExists(DataFile(datafile::kRandom))) RandomOrder = true;
+    if (FileExists(DataFile(datafile::kTitle))) FirstPictureNo = 1;
+    if (FileExists(DataFile(datafile::kRandomPosition))) {
         RandomPosition = true;
         PosX = 0;
         PosY = 0;
@@ -109,12 +110,11 @@ void TFmqv::FormCreate() {
 
 void TFmqv::FormShow() {
     system_.SetScreenSaverActive(false);
-    if (!FileExists(DataFile("qor_bgm.mid"))) return;
-    if (!FileExists(DataFile("qor_bgm"))) return;
-    MediaPlayer1.FileName = DataFile("qor_bgm.mid");
+    if (!FileExists(DataFile(datafile::kMusic))) return;
+    if (!FileExists(DataFile(datafile::kMusicOn))) return;
+    MediaPlayer1.FileName = DataFile(datafile::kMusic);
     MediaPlayer1.Open();
     MediaPlayer1.Play();
-    MediaPlayer1.Notify = true;
 }
 
 void TFmqv::FormClose() {

@@ -66,9 +66,10 @@ public:
 
     // Slideshow parts.
     void LoadPicturePair();
-    // The tick's action in states 2 and 4: one step of effect EffectNo (with the masks opaque for effect 14).
+    // The tick's action in states 2 and 4: one step of effect EffectNo.
     void StepTransition();
-    // The number of the picture that the last load put into NextPicture (valid once a load has run).
+    // The number of the picture that goes into NextPicture: PictureNo + 1 when its file exists and it lies
+    // within LastPictureNo, else the first picture of the cycle.
     std::int32_t NextPictureNumber() const;
     void ChooseEffect();
     Point PlacePicture(const Bitmap& b) const;
@@ -79,7 +80,7 @@ public:
     void PresentAt(const Bitmap& b, Point at);
     void Present(const Bitmap& b) { PresentAt(b, PlacePicture(b)); }
     std::int32_t RandomBelow(std::int32_t n) { return random_.Below(n); }
-    std::string DataFile(const char* name) const { return JoinPath(DataFolder, name, style_); }
+    std::string DataFile(std::string_view name) const { return JoinPath(DataFolder, name, style_); }
     std::string PictureFile(std::int32_t number) const;
 
     // The window's content and what the last tick changed on it (window coordinates).

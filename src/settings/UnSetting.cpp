@@ -2,6 +2,7 @@
 
 #include "gfx/Bmp.h"
 #include "platform/Shell.h"
+#include "qv/DataFiles.h"
 #include "qv/Dispatch.h"
 #include "qv/Files.h"
 #include "qv/QorInf.h"
@@ -77,23 +78,23 @@ void TFmSetting::FormCreate() {
     // The picture is read under its own name: renaming it for the loader's sake would leave the folder
     // without qor_effect1 (and the dialog unable to start) if the program died in between.
     RestoreLeftoverPreview(DataFolder, style_);
-    const Bitmap picture = LoadBmpFile(File("qor_effect1"));
+    const Bitmap picture = LoadBmpFile(File(datafile::kPreview));
     view_.ShowPreview(picture, picture.Pixel(0, picture.Height() - 1));
 }
 
 void TFmSetting::FormShow() {
-    if (FileExists(File("qor_bgm.mid"))) {
+    if (FileExists(File(datafile::kMusic))) {
         view_.SetEnabled(SettingBox::CBBgm, true);
-        SetChecked(SettingBox::CBBgm, FileExists(File("qor_bgm")));
+        SetChecked(SettingBox::CBBgm, FileExists(File(datafile::kMusicOn)));
     } else {
         view_.SetEnabled(SettingBox::CBBgm, false);
         SetChecked(SettingBox::CBBgm, false);
     }
 
-    SetChecked(SettingBox::CBGray, FileExists(File("qor_gray")));
-    SetChecked(SettingBox::CBSepia, FileExists(File("qor_sepia")));
+    SetChecked(SettingBox::CBGray, FileExists(File(datafile::kGray)));
+    SetChecked(SettingBox::CBSepia, FileExists(File(datafile::kSepia)));
 
-    if (FileExists(File("qor_lock"))) {
+    if (FileExists(File(datafile::kLock))) {
         view_.SetCurrentPage(SettingPage::TSabout);
         view_.SetPageVisible(SettingPage::TSEffect1, false);
         view_.SetPageVisible(SettingPage::TSEffect2, false);
@@ -108,20 +109,20 @@ void TFmSetting::FormShow() {
     view_.SetPosition(SettingTrackBar::TrackBar2, 2);
 
     DialogSink sink(*this, view_, lastPictureNoRead_);
-    ReadQorInf(File("qor_inf"), sink);
+    ReadQorInf(File(datafile::kSettings), sink);
 
     if (LastPictureNo <= 1)
         view_.SetEnabled(SettingBox::CBRandom, false);
-    else if (LastPictureNo == 2 && FileExists(File("qor_title")))
+    else if (LastPictureNo == 2 && FileExists(File(datafile::kTitle)))
         view_.SetEnabled(SettingBox::CBRandom, false);
 
-    if (FileExists(File("qor_random"))) SetChecked(SettingBox::CBRandom, true);
+    if (FileExists(File(datafile::kRandom))) SetChecked(SettingBox::CBRandom, true);
 }
 
 void TFmSetting::Button1Click() {
-    SetMarker(File("qor_bgm"), view_.Checked(SettingBox::CBBgm));
-    SetMarker(File("qor_gray"), view_.Checked(SettingBox::CBGray));
-    SetMarker(File("qor_sepia"), view_.Checked(SettingBox::CBSepia));
+    SetMarker(File(datafile::kMusicOn), view_.Checked(SettingBox::CBBgm));
+    SetMarker(File(datafile::kGray), view_.Checked(SettingBox::CBGray));
+    SetMarker(File(datafile::kSepia), view_.Checked(SettingBox::CBSepia));
     if (!SettingsLocked) {
         std::array<bool, kEffectCount> ticked{};
         for (int n = 1; n <= kEffectCount; ++n)
@@ -129,9 +130,9 @@ void TFmSetting::Button1Click() {
         // When line 1 could not be read, writing the initial 0 back would cut the slideshow down to picture 0;
         // the pictures in the folder tell the true number.
         const std::int32_t last = lastPictureNoRead_ ? LastPictureNo : CountLastPictureNo(DataFolder, style_);
-        WriteQorInf(File("qor_inf"), last, EffectMaskLine(ticked), view_.Position(SettingTrackBar::TrackBar1) + 1,
-                    view_.Position(SettingTrackBar::TrackBar2) + 1);
-        SetMarker(File("qor_random"), view_.Checked(SettingBox::CBRandom));
+        WriteQorInf(File(datafile::kSettings), last, EffectMaskLine(ticked),
+                    view_.Position(SettingTrackBar::TrackBar1) + 1, view_.Position(SettingTrackBar::TrackBar2) + 1);
+        SetMarker(File(datafile::kRandom), view_.Checked(SettingBox::CBRandom));
     }
     view_.Close();
 }
@@ -165,14 +166,14 @@ bool TFmSetting::CallHandler(Application& app, void (TFmSetting::*handler)()) {
 
 std::int32_t CountLastPictureNo(const std::string& dataFolder, PathStyle style) {
     std::int32_t n = 0;
-    while (n < 1000000 && FileExists(JoinPath(dataFolder, "qor_" + std::to_string(n + 1), style)))
+    while (n < 1000000 && FileExists(JoinPath(dataFolder, datafile::Picture(std::int64_t{n} + 1), style)))
         ++n;
     return n;
 }
 
 bool RestoreLeftoverPreview(const std::string& dataFolder, PathStyle style) {
-    const std::string preview = JoinPath(dataFolder, "qor_effect1", style);
-    const std::string leftover = JoinPath(dataFolder, "qor_effect1.bmp", style);
+    const std::string preview = JoinPath(dataFolder, datafile::kPreview, style);
+    const std::string leftover = JoinPath(dataFolder, datafile::kPreviewAsBmp, style);
     if (FileExists(preview) || !FileExists(leftover)) return false;
     return RenameFile(leftover, preview);
 }

@@ -84,6 +84,55 @@ inline constexpr const char* kAboutLabel1 = "このスクリーンセーバー�
 inline constexpr const char* kAboutLabel3 = "写真とデータは、オーサリングツール Vistrelle Maker で作ることができます。";
 inline constexpr const char* kAboutLabel10 = "最新情報は工房のホームページをご覧ください。";
 
+// The window as it is laid out, for the shells (pixels; the page control and the bottom row in client
+// coordinates, everything else within its page's panel).
+struct SettingLayout {
+    struct Box {
+        int left, top, width, height;
+    };
+    struct Text {
+        const char* name;
+        const char* text;
+        int left, top; // sized to the text
+    };
+    struct WrappedText {
+        const char* name;
+        const char* text;
+        Box box;
+    };
+    struct BottomBox {
+        SettingBox box;
+        const char* text;
+        int left, width;
+        bool japanese; // bold "ＭＳ Ｐゴシック" rather than bold "Century"
+    };
+
+    static constexpr int clientWidth = 306, clientHeight = 189;
+    static constexpr const char* centuryFont = "Century";        // the window's font, 12 pixels
+    static constexpr const char* gothicFont = "ＭＳ Ｐゴシック"; // pages 2 and 3, 12 pixels
+    static constexpr Box pageControl{4, 5, 297, 153};
+    static constexpr const char* tabCaptions[3] = {"effects1", "effects2", "about"};
+    static constexpr Box imgEffect1{1, 1, 287, 120};
+    static constexpr Text timeLabels[6] = {{"Label4", "表示時間", 35, 12}, {"Label5", "短", 10, 18},
+                                           {"Label6", "長", 96, 18},       {"Label7", "非表示時間", 27, 58},
+                                           {"Label8", "短", 10, 65},       {"Label9", "長", 96, 65}};
+    static constexpr int trackBarLeft = 8, trackBarWidth = 100, trackBarHeight = 20;
+    static constexpr int trackBarTops[2] = {30, 76};
+    static constexpr int trackBarDesignPositions[2] = {4, 2}; // before qor_inf is read: 5 s and 3 s
+    static constexpr const char* randomText = "ランダム表示";
+    static constexpr Box cbRandom{11, 102, 94, 17};
+    static constexpr WrappedText aboutTexts[3] = {{"Label1", kAboutLabel1, {8, 8, 273, 33}},
+                                                  {"Label3", kAboutLabel3, {8, 40, 273, 33}},
+                                                  {"Label10", kAboutLabel10, {8, 72, 273, 25}}};
+    static constexpr Box lblUrl{9, 104, 248, 17}; // "Century" 13 pixels, underlined, blue
+    // Grey overlaps sepia's left edge by two pixels; sepia lies above it.
+    static constexpr BottomBox bottomBoxes[3] = {{SettingBox::CBBgm, "BGM", 7, 59, false},
+                                                 {SettingBox::CBGray, "ﾓﾉｸﾛ", 71, 58, true},
+                                                 {SettingBox::CBSepia, "ｾﾋﾟｱ", 127, 58, true}};
+    static constexpr int bottomTop = 164, bottomBoxHeight = 17;
+    static constexpr Box button1{250, 164, 50, 22}; // "OK", "Century" 15 pixels
+};
+
 class TFmSetting {
   public:
     TFmSetting(SettingView& view, Shell& shell, std::string programPath, PathStyle style);

@@ -3,19 +3,20 @@
 #include "CommandLine.h"
 #include "Demo.h"
 #include "EffectPreview.h"
-#include "settings/UnSetting.h"
 #include "Exif.h"
 #include "MakeError.h"
 #include "PixelFont.h"
 #include "Smf.h"
 #include "Transform.h"
 #include "gfx/Bmp.h"
+#include "settings/UnSetting.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <map>
+#include <optional>
 
 namespace vis::make {
 namespace {
@@ -320,6 +321,43 @@ TEST(CommandLine, OptionsAndPictures) {
     EXPECT_EQ(demo.spec.dest, "build/demo");
     EXPECT_EQ(demo.spec.program, "/x/qv");
     EXPECT_EQ(ParseCommandLine({"--help"}).kind, Command::Kind::Help);
+}
+
+TEST(CommandLine, DefaultFitFollowsThePrimaryScreen) {
+    const auto screen = [](std::optional<Size> size) { return [size] { return size; }; };
+    const std::vector<std::string> make{"out", "N", "a.jpg", "b.jpg"};
+    auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = make;
+        args.insert(args.end(), extra.begin(), extra.end());
+        return ParseCommandLine(args);
+    };
+
+    Command c = with({});
+    EXPECT_EQ(ApplyDefaultFit(c, screen(Size{1280, 720})),
+              "pictures larger than the screen, 1280 x 720, are shrunk to fit it (--fit WxH or --fit none chooses "
+              "otherwise)");
+    EXPECT_EQ(*c.spec.pictureSettings.fit, (Size{1280, 720}));
+    EXPECT_FALSE(c.spec.pictureSettings.keepJpegs);
+
+    c = with({});
+    EXPECT_EQ(ApplyDefaultFit(c, screen(std::nullopt)),
+              "no display found: pictures keep their size (--fit WxH shrinks larger ones)");
+    EXPECT_FALSE(c.spec.pictureSettings.fit);
+
+    // A size or "none" given on the command line wins over the screen, whichever came last.
+    c = with({"--fit", "800x600"});
+    EXPECT_EQ(ApplyDefaultFit(c, screen(Size{1280, 720})), "");
+    EXPECT_EQ(*c.spec.pictureSettings.fit, (Size{800, 600}));
+    c = with({"--fit", "800x600", "--fit=none"});
+    EXPECT_EQ(ApplyDefaultFit(c, screen(Size{1280, 720})), "");
+    EXPECT_FALSE(c.spec.pictureSettings.fit);
+    EXPECT_TRUE(c.spec.pictureSettings.keepJpegs);
+
+    // The demo keeps its picture that is larger than any usual screen.
+    c = ParseCommandLine({"--demo", "out", "--install"});
+    EXPECT_TRUE(c.install);
+    EXPECT_EQ(ApplyDefaultFit(c, screen(Size{1280, 720})), "");
+    EXPECT_FALSE(c.spec.pictureSettings.fit);
 }
 
 TEST(CommandLine, MistakesAreNamed) {

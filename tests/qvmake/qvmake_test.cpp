@@ -22,6 +22,7 @@
 #include <png.h>
 #include <set>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace vis::make {
 namespace {
@@ -290,6 +291,21 @@ TEST_F(QvMake, FitShrinksLargePicturesKeepingTheirShape) {
     EXPECT_EQ(test::ReadBytes(Folder() + "/qor_2"), small);
 }
 
+TEST_F(QvMake, FitNoneKeepsEveryJpegByteForByte) {
+    const std::string turned = WithOrientation(Jpeg(Quadrants(48, 32)), 6), large = Jpeg(Quadrants(2000, 100));
+    SaverSpec s =
+        Spec({Input("turned.jpg", turned), Input("large.jpg", large), Input("small.png", Png(Quadrants(60, 40)))});
+    s.pictureSettings.keepJpegs = true;
+    const SaverReport r = MakeSaver(s);
+    EXPECT_EQ(test::ReadBytes(Folder() + "/qor_0"), turned) << "stored as given, Exif and all";
+    EXPECT_EQ(test::ReadBytes(Folder() + "/qor_1"), large);
+    EXPECT_TRUE(r.pictures[0].copied && r.pictures[1].copied);
+    // A PNG has to become a JPEG, at its own size: never enlarged.
+    const Bitmap png = Decode(Folder() + "/qor_2");
+    EXPECT_EQ(png.Width(), 60);
+    EXPECT_EQ(png.Height(), 40);
+}
+
 TEST_F(QvMake, FailureHalfwayLeavesNoFolder) {
     const std::string good = Input("good.jpg", Jpeg(Quadrants(16, 16)));
     const std::string text = Input("notes.txt", "these are not pixels");
@@ -341,10 +357,13 @@ TEST_F(QvMake, BadInputsAreNamed) {
     EXPECT_FALSE(fs::exists(Folder()));
 }
 
-// Runs the qv-make program; returns its exit status, with its standard error in err.
-int RunTool(const std::string& args, std::string& err, const test::TempDir& dir) {
+// Runs the qv-make program; returns its exit status, with its standard error in err. env goes before it
+// ("HOME=/x").
+int RunTool(const std::string& args, std::string& err, const test::TempDir& dir, const std::string& env = "") {
     const std::string errFile = dir.File("stderr.txt");
-    const int status = std::system((std::string(QV_MAKE_PROGRAM) + " " + args + " >/dev/null 2>" + errFile).c_str());
+    const int status = std::system(
+        ("env -u DISPLAY " + env + " " + std::string(QV_MAKE_PROGRAM) + " " + args + " >/dev/null 2>" + errFile)
+            .c_str());
     err = test::ReadBytes(errFile);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -376,6 +395,48 @@ TEST_F(QvMake, ProgramExitStatusesAndTheDemo) {
     EXPECT_NE(err.find("already exists; give --force"), std::string::npos);
     EXPECT_EQ(RunTool("--demo " + out + " --program " + program + " --force", err, dir_), 0) << err;
     EXPECT_EQ(Listing(out), (std::set<std::string>{"Demo.scr", "velloran"}));
+}
+
+} // namespace
+} // namespace vis::make
+
+namespace vis::make {
+namespace {
+
+TEST_F(QvMake, InstallCopiesTheProgramAndSelectsItInXscreensaver) {
+    const std::string home = dir_.File("home");
+    fs::create_directories(home);
+    test::WriteBytes(home + "/.xscreensaver", "timeout:\t0:10:00\nmode:\t\trandom\nselected:\t-1\n"
+                                              "programs:\t\\\n\t\tmaze -root\t\\n\\\n\nlock:\t\tFalse\n");
+    const std::string program = Input("qv", "#!/bin/sh\nexit 0\n");
+    fs::permissions(program, fs::perms::owner_all);
+    const std::string large = Input("large.jpg", Jpeg(Quadrants(2000, 100))),
+                      small = Input("s.jpg", Jpeg(Quadrants(8, 8)));
+    std::string err;
+    ASSERT_EQ(RunTool(dir_.File("out") + " Sunset " + large + " " + small + " --install --program " + program, err,
+                      dir_, "HOME=" + home),
+              0)
+        << err;
+
+    // The installer's own steps: NAME.SCR beside velloran is a runnable copy, its copy in the folder is gone.
+    EXPECT_EQ(test::ReadBytes(Program().substr(0, Program().size() - 4) + ".SCR"), "#!/bin/sh\nexit 0\n");
+    EXPECT_EQ(::access((dir_.File("out/Sunset.SCR")).c_str(), X_OK), 0);
+    EXPECT_EQ(Listing(Folder()), (std::set<std::string>{"qor_0", "qor_1", "qor_effect1", "qor_inf"}));
+    EXPECT_EQ(Listing(dir_.File("out")), (std::set<std::string>{"Sunset.SCR", "velloran"}));
+    EXPECT_EQ(test::ReadBytes(Folder() + "/qor_0"), test::ReadBytes(large)) << "no display: kept as it is";
+    EXPECT_EQ(test::ReadBytes(home + "/.xscreensaver"),
+              "timeout:\t0:10:00\nmode:\t\tone\nselected:\t1\nprograms:\t\\\n\t\t\t\tmaze -root \\n\\\n"
+              "\t\t\t\t\"Vistrelle Sunset\" " +
+                  dir_.File("out/Sunset.SCR") + " -root \\n\\\n\nlock:\t\tFalse\n");
+
+    // A file that cannot be replaced is reported, and the installer copy does not stay behind.
+    fs::remove(home + "/.xscreensaver");
+    fs::create_directory(home + "/.xscreensaver");
+    EXPECT_EQ(RunTool(dir_.File("out") + " Sunset " + large + " " + small + " --install --force --program " + program,
+                      err, dir_, "HOME=" + home),
+              1);
+    EXPECT_EQ(err, "qv-make: cannot install the saver: " + home + "/.xscreensaver に書き込めません\n");
+    EXPECT_FALSE(fs::exists(Folder() + "/install.exe"));
 }
 
 } // namespace

@@ -41,8 +41,8 @@ class EffectHarness {
 
     TFmqv& Fm() { return *fm_; }
 
-    // Puts a test card of w × h into the phase's picture and frame and prepares TrailMask, EffectStep and the
-    // masks' transparency as the state machine's state 1 (out) or 3 (in) does.
+    // Puts a test card of w × h into the phase's picture and frame and prepares TrailMask and EffectStep as
+    // the state machine's state 1 (out) or 3 (in) does.
     void Prepare(int effectNo, bool out, std::int32_t w, std::int32_t h) { Prepare(effectNo, out, TestCard(w, h)); }
     void Prepare(int effectNo, bool out, const Bitmap& card) {
         TFmqv& fm = *fm_;
@@ -55,8 +55,6 @@ class EffectHarness {
         fm.TrailMask.FillRect(Rect{0, 0, frame.Width(), frame.Height()});
         fm.TrailMask.brushColor = out ? clBlack : clWhite;
         fm.EffectStep = 0;
-        fm.StepMask.transparent = true;
-        fm.TrailMask.transparent = true;
         fm.EffectNo = effectNo;
         fm.SlideState = out ? 2 : 4;
     }

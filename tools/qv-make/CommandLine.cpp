@@ -2,6 +2,7 @@
 
 #include "EffectPreview.h"
 #include "MakeError.h"
+#include "gfx/Jpeg.h"
 #include "qv/Files.h"
 
 #include <algorithm>
@@ -27,6 +28,12 @@ Size ParseSize(const std::string& text) {
     const auto x = text.find_first_of("xX");
     if (x == std::string::npos) throw MakeError("--fit needs a size such as 1920x1080, not '" + text + "'");
     return {ParseInt(text.substr(0, x), "--fit"), ParseInt(text.substr(x + 1), "--fit")};
+}
+
+Command HelpCommand() {
+    Command help;
+    help.kind = Command::Kind::Help;
+    return help;
 }
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
@@ -63,7 +70,7 @@ std::string ParseEffectMask(const std::string& text) {
 
 std::string UsageText() {
     return R"(usage: qv-make DEST NAME PICTURE... [options]
-       qv-make --demo DEST [--program PATH] [--force]
+       qv-make --demo DEST [--program PATH] [--install] [--force]
 
 Makes the data folder DEST/velloran/NAME of a slideshow saver from JPEG or PNG pictures. The first picture
 opens the show once; with --title the second is a title shown once after it; the others repeat.
@@ -79,9 +86,13 @@ opens the show once; with --title the second is a title shown once after it; the
   --effects MASK     the transition effects: sixteen 0/1 characters in effect order, or names or numbers
                      separated by commas (Normal,FadeInOut,Sikaku,Tatesen,Yokosen,Seihoukei,Seihoukei2,En,
                      En2,Tate,Tate2,Yoko,Yoko2,Dai_shou,Tokei,Kazaguruma), or "all" (default)
-  --fit WxH          shrink larger pictures to fit WxH, keeping their shape (the show never scales)
+  --fit WxH          shrink larger pictures to fit WxH, keeping their shape (the show never scales);
+                     without --fit, to the primary screen's size when there is a display
+  --fit none         keep every picture at its size and every JPEG byte for byte
   --quality Q        JPEG quality for pictures that must be encoded again (default 92)
   --program PATH     also make DEST/NAME.scr, a link to (on Windows a copy of) the program PATH
+  --install          install the saver as its installer does: copy the program (--program PATH, else the
+                     qv beside qv-make) to DEST/NAME.SCR and select it in ~/.xscreensaver (Linux)
   --force            replace an existing NAME folder and NAME.scr
   --quiet            print nothing but errors
 
@@ -112,10 +123,12 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
             return args[++i];
         };
         SaverSpec& s = cmd.spec;
-        const std::pair<const char*, bool*> flags[] = {
-            {"--demo", &demo},     {"--title", &s.title},  {"--random", &s.random}, {"--randompos", &s.randomPosition},
-            {"--gray", &s.gray},   {"--grey", &s.gray},    {"--sepia", &s.sepia},   {"--lock", &s.lock},
-            {"--force", &s.force}, {"--quiet", &cmd.quiet}};
+        const std::pair<const char*, bool*> flags[] = {{"--demo", &demo},          {"--title", &s.title},
+                                                       {"--random", &s.random},    {"--randompos", &s.randomPosition},
+                                                       {"--gray", &s.gray},        {"--grey", &s.gray},
+                                                       {"--sepia", &s.sepia},      {"--lock", &s.lock},
+                                                       {"--force", &s.force},      {"--quiet", &cmd.quiet},
+                                                       {"--install", &cmd.install}};
         const auto isFlag =
             std::find_if(std::begin(flags), std::end(flags), [&](const auto& f) { return arg == f.first; });
         if (isFlag != std::end(flags)) {
@@ -124,7 +137,7 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--") {
             optionsEnded = true;
         } else if (arg == "--help") {
-            return Command{Command::Kind::Help, {}, false};
+            return HelpCommand();
         } else if (arg == "--music") {
             s.musicPath = value();
         } else if (arg == "--show") {
@@ -134,7 +147,16 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--effects") {
             s.effectMask = ParseEffectMask(value());
         } else if (arg == "--fit") {
-            s.pictureSettings.fit = ParseSize(value());
+            const std::string size = value();
+            if (size == "none") {
+                cmd.fit = Command::Fit::None;
+                s.pictureSettings.fit.reset();
+                s.pictureSettings.keepJpegs = true;
+            } else {
+                cmd.fit = Command::Fit::Given;
+                s.pictureSettings.fit = ParseSize(size);
+                s.pictureSettings.keepJpegs = false;
+            }
         } else if (arg == "--quality") {
             s.pictureSettings.quality = ParseInt(value(), arg);
             if (s.pictureSettings.quality < 1 || s.pictureSettings.quality > 100)
@@ -151,7 +173,7 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
         cmd.spec.dest = positional[0];
         return cmd;
     }
-    if (positional.empty()) return Command{Command::Kind::Help, {}, false};
+    if (positional.empty()) return HelpCommand();
     if (positional.size() < 2) throw MakeError("missing the saver NAME and its pictures (see qv-make --help)");
     cmd.spec.dest = positional[0];
     cmd.spec.name = positional[1];
@@ -159,6 +181,16 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
         cmd.spec.pictures.push_back({positional[i], std::nullopt});
     CheckSpec(cmd.spec);
     return cmd;
+}
+
+std::string ApplyDefaultFit(Command& cmd, const std::function<std::optional<Size>()>& screen) {
+    if (cmd.kind != Command::Kind::Make || cmd.fit != Command::Fit::Screen) return {};
+    const std::optional<Size> size = screen ? screen() : std::nullopt;
+    if (!size || size->width < 1 || size->height < 1 || size->width > kMaxJpegSide || size->height > kMaxJpegSide)
+        return "no display found: pictures keep their size (--fit WxH shrinks larger ones)";
+    cmd.spec.pictureSettings.fit = *size;
+    return "pictures larger than the screen, " + std::to_string(size->width) + " x " + std::to_string(size->height) +
+           ", are shrunk to fit it (--fit WxH or --fit none chooses otherwise)";
 }
 
 std::string FindQvProgram(const std::string& selfPath) {

@@ -55,7 +55,7 @@ PreparedPicture PreparePicture(std::string_view bytes, const std::string& label,
         const int orientation = ExifOrientation(bytes);
         const Size size = SizeOf(bitmap);
         const bool fits = !settings.fit || FitSize(size, *settings.fit) == size;
-        if (orientation == 1 && fits) {
+        if ((orientation == 1 || settings.keepJpegs) && fits) {
             // Nothing to change: keep the photographer's file exactly, without a second lossy encoding.
             PreparedPicture out;
             out.jpeg = std::string(bytes);

@@ -11,6 +11,7 @@ namespace vis::make {
 
 struct PictureSettings {
     std::optional<Size> fit; // shrink larger pictures to fit this box
+    bool keepJpegs = false;  // store every JPEG exactly as given, also one the camera marked as turned
     int quality = 92;        // JPEG quality of pictures that must be encoded again
 };
 

@@ -5,6 +5,7 @@
 #include "MakeError.h"
 #include "gfx/Bmp.h"
 #include "gfx/Jpeg.h"
+#include "qv/DataFiles.h"
 #include "qv/Errors.h"
 #include "qv/Files.h"
 #include "qv/QorInf.h"
@@ -101,28 +102,28 @@ std::vector<PreparedPicture> FillFolder(const SaverSpec& spec, const fs::path& f
         PreparedPicture p =
             in.pixels ? PrepareBitmap(*in.pixels, spec.pictureSettings)
                       : PreparePicture(ReadInputFile(in.path, kMaxJpegFileBytes), in.path, spec.pictureSettings);
-        WriteOutputFile(Str(folder / ("qor_" + std::to_string(i))), p.jpeg);
+        WriteOutputFile(Str(folder / datafile::Picture(static_cast<std::int64_t>(i))), p.jpeg);
         p.jpeg.clear();
         p.jpeg.shrink_to_fit();
         pictures.push_back(std::move(p));
     }
     try {
-        WriteQorInf(Str(folder / "qor_inf"), static_cast<std::int32_t>(spec.pictures.size() - 1), spec.effectMask,
-                    spec.showSeconds, spec.pauseSeconds);
+        WriteQorInf(Str(folder / datafile::kSettings), static_cast<std::int32_t>(spec.pictures.size() - 1),
+                    spec.effectMask, spec.showSeconds, spec.pauseSeconds);
     } catch (const Exception& e) {
-        throw MakeError("cannot write " + Str(folder / "qor_inf") + ": " + e.what());
+        throw MakeError("cannot write " + Str(folder / datafile::kSettings) + ": " + e.what());
     }
-    if (spec.title) Marker(folder, "qor_title");
-    if (spec.random) Marker(folder, "qor_random");
-    if (spec.randomPosition) Marker(folder, "qor_randompos");
-    if (spec.gray) Marker(folder, "qor_gray");
-    if (spec.sepia) Marker(folder, "qor_sepia");
-    if (spec.lock) Marker(folder, "qor_lock");
+    if (spec.title) Marker(folder, datafile::kTitle);
+    if (spec.random) Marker(folder, datafile::kRandom);
+    if (spec.randomPosition) Marker(folder, datafile::kRandomPosition);
+    if (spec.gray) Marker(folder, datafile::kGray);
+    if (spec.sepia) Marker(folder, datafile::kSepia);
+    if (spec.lock) Marker(folder, datafile::kLock);
     if (music) {
-        WriteOutputFile(Str(folder / "qor_bgm.mid"), *music);
-        Marker(folder, "qor_bgm");
+        WriteOutputFile(Str(folder / datafile::kMusic), *music);
+        Marker(folder, datafile::kMusicOn);
     }
-    WriteOutputFile(Str(folder / "qor_effect1"), SaveBmp(MakeEffectPreview()));
+    WriteOutputFile(Str(folder / datafile::kPreview), SaveBmp(MakeEffectPreview()));
     return pictures;
 }
 
@@ -160,7 +161,7 @@ void CheckSpec(const SaverSpec& spec) {
 }
 
 void CheckDestination(const SaverSpec& spec) {
-    const fs::path target = FsPath(spec.dest) / "velloran" / FsPath(spec.name);
+    const fs::path target = FsPath(spec.dest) / datafile::kDataRoot / FsPath(spec.name);
     const fs::path launcher = FsPath(spec.dest) / FsPath(spec.name + ".scr");
     std::error_code ec;
     if (Exists(target)) {
@@ -182,7 +183,7 @@ SaverReport MakeSaver(const SaverSpec& spec) {
     CheckSpec(spec);
     CheckDestination(spec);
     const fs::path dest = FsPath(spec.dest);
-    const fs::path velloran = dest / "velloran";
+    const fs::path velloran = dest / datafile::kDataRoot;
     const fs::path target = velloran / FsPath(spec.name);
     const fs::path launcher = dest / FsPath(spec.name + ".scr");
 

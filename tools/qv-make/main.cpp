@@ -3,7 +3,12 @@
 #include "Demo.h"
 #include "MakeError.h"
 #include "SaverBuilder.h"
+#include "ScreenSize.h"
 #include "qv/Files.h"
+
+#ifdef VIS_QVMAKE_INSTALL
+#include "Install.h"
+#endif
 
 #include <cstdio>
 #include <exception>
@@ -50,21 +55,43 @@ int main(int argc, char** argv) {
             std::cout << UsageText();
             return args.empty() ? 2 : 0;
         }
+        const std::string fitNote = ApplyDefaultFit(cmd, PrimaryScreenSize);
+        if (!fitNote.empty() && !cmd.quiet) std::cout << fitNote << "\n";
         SaverSpec spec = cmd.spec;
-        if (cmd.kind == Command::Kind::Demo) {
-            std::string program = spec.program;
-            if (program.empty()) program = FindQvProgram(SelfPath(argv[0]));
+        std::string program = spec.program;
+        if ((cmd.kind == Command::Kind::Demo || cmd.install) && program.empty()) {
+            program = FindQvProgram(SelfPath(argv[0]));
             if (program.empty())
                 throw MakeError(
                     "cannot find the qv program beside this qv-make; build it first or give --program PATH");
+        }
+#ifndef VIS_QVMAKE_INSTALL
+        if (cmd.install)
+            throw MakeError("--install works on Linux; on Windows put the program into the data folder as "
+                            "install.exe and run it");
+#endif
+        // Installing copies the program to NAME.SCR itself; the link of --program would only stand beside it.
+        const std::string launcherProgram = cmd.install ? std::string() : program;
+        if (cmd.kind == Command::Kind::Demo) {
             // Refuse before drawing the pictures, which takes a moment.
             spec.name = kDemoName;
-            spec.program = program;
+            spec.program = launcherProgram;
             CheckDestination(spec);
-            spec = DemoSpec(cmd.spec.dest, program, cmd.spec.force);
+            spec = DemoSpec(cmd.spec.dest, launcherProgram, cmd.spec.force);
+        } else {
+            spec.program = launcherProgram;
         }
         const SaverReport report = MakeSaver(spec);
         if (!cmd.quiet) PrintReport(report, spec);
+#ifdef VIS_QVMAKE_INSTALL
+        if (cmd.install) {
+            const InstallReport installed = InstallSaver(report.dataFolder, program);
+            if (!cmd.quiet)
+                std::cout << "installed " << installed.saverPath << " and selected it in " << installed.configPath
+                          << "\nstart it with: " << installed.saverPath << " /s   (settings: " << installed.saverPath
+                          << " /c)\n";
+        }
+#endif
         return 0;
     } catch (const MakeError& e) {
         std::cerr << "qv-make: " << e.what() << "\n";

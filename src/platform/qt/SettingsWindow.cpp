@@ -28,7 +28,11 @@ namespace vis {
 
 namespace {
 
-constexpr int kClientWidth = 306, kClientHeight = 189;
+using L = SettingLayout;
+
+QRect ToQRect(const L::Box& b) {
+    return QRect(b.left, b.top, b.width, b.height);
+}
 
 QFont WindowFont(const char* family, int pixels, bool bold = false) {
     QFont f(QString::fromUtf8(family));
@@ -38,10 +42,10 @@ QFont WindowFont(const char* family, int pixels, bool bold = false) {
 }
 
 QFont Century(int pixels, bool bold = false) {
-    return WindowFont("Century", pixels, bold);
+    return WindowFont(L::centuryFont, pixels, bold);
 }
 QFont PGothic(int pixels, bool bold = false) {
-    return WindowFont("ＭＳ Ｐゴシック", pixels, bold);
+    return WindowFont(L::gothicFont, pixels, bold);
 }
 
 QLabel* PlacedLabel(QWidget* parent, const char* name, const char* text, int x, int y) {
@@ -85,18 +89,17 @@ SettingsWindow::SettingsWindow(const std::string& programPath, Application& app,
     // A tool window: small caption with a close button only, fixed size.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(kSettingCaption));
-    setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(L::clientWidth, L::clientHeight);
     setFont(Century(12));
 
     pageControl_ = new QTabWidget(this);
     pageControl_->setObjectName(QStringLiteral("PageControl1"));
-    pageControl_->setGeometry(4, 5, 297, 153);
+    pageControl_->setGeometry(ToQRect(L::pageControl));
     const char* pageNames[3] = {"TSEffect1", "TSEffect2", "TSabout"};
-    const char* tabCaptions[3] = {"effects1", "effects2", "about"};
     for (std::size_t i = 0; i < 3; ++i) {
         pages_[i] = new QWidget;
         pages_[i]->setObjectName(QString::fromUtf8(pageNames[i]));
-        pageControl_->addTab(pages_[i], QString::fromUtf8(tabCaptions[i]));
+        pageControl_->addTab(pages_[i], QString::fromUtf8(L::tabCaptions[i]));
     }
     pages_[1]->setFont(PGothic(12));
     pages_[2]->setFont(PGothic(12));
@@ -123,14 +126,14 @@ void SettingsWindow::BuildEffectsPage(QWidget* page) {
     QFrame* panel = PagePanel(page, "Panel2");
     imgEffect1_ = new QLabel(panel);
     imgEffect1_->setObjectName(QStringLiteral("ImgEffect1"));
-    imgEffect1_->setGeometry(1, 1, 287, 120);
+    imgEffect1_->setGeometry(ToQRect(L::imgEffect1));
     imgEffect1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     for (int n = 1; n <= 16; ++n) {
         const SettingBox box = EffectBox(n);
         auto* cb = new QCheckBox(panel);
         cb->setObjectName(QString::fromUtf8(SettingBoxName(box)));
         const auto [x, y] = kEffectBoxPlaces[static_cast<std::size_t>(n - 1)];
-        cb->setGeometry(x, y, 12, 12);
+        cb->setGeometry(x, y, kEffectBoxSize, kEffectBoxSize);
         // The style's indicator is larger than the box; sized to fit, it keeps its frame.
         cb->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 12px; height: 12px; }"));
         cb->raise(); // over the picture, which is their only labelling
@@ -140,51 +143,39 @@ void SettingsWindow::BuildEffectsPage(QWidget* page) {
 
 void SettingsWindow::BuildTimesPage(QWidget* page) {
     QFrame* panel = PagePanel(page, "Panel3");
-    PlacedLabel(panel, "Label4", "表示時間", 35, 12);
-    PlacedLabel(panel, "Label5", "短", 10, 18);
-    PlacedLabel(panel, "Label6", "長", 96, 18);
-    PlacedLabel(panel, "Label7", "非表示時間", 27, 58);
-    PlacedLabel(panel, "Label8", "短", 10, 65);
-    PlacedLabel(panel, "Label9", "長", 96, 65);
+    for (const L::Text& t : L::timeLabels)
+        PlacedLabel(panel, t.name, t.text, t.left, t.top);
     const char* names[2] = {"TrackBar1", "TrackBar2"};
-    const int tops[2] = {30, 76};
-    const int designPositions[2] = {4, 2};
     for (std::size_t i = 0; i < 2; ++i) {
         auto* bar = new QSlider(Qt::Horizontal, panel);
         bar->setObjectName(QString::fromUtf8(names[i]));
-        bar->setGeometry(8, tops[i], 100, 20);
+        bar->setGeometry(L::trackBarLeft, L::trackBarTops[i], L::trackBarWidth, L::trackBarHeight);
         bar->setRange(0, 9);
         bar->setSingleStep(1);
         bar->setPageStep(2);
         bar->setTickPosition(QSlider::TicksBelow);
         bar->setTickInterval(1);
-        bar->setValue(designPositions[i]);
+        bar->setValue(L::trackBarDesignPositions[i]);
         trackBars_[i] = bar;
     }
-    auto* random = new QCheckBox(QString::fromUtf8("ランダム表示"), panel);
+    auto* random = new QCheckBox(QString::fromUtf8(L::randomText), panel);
     random->setObjectName(QStringLiteral("CBRandom"));
-    random->setGeometry(11, 102, 94, 17);
+    random->setGeometry(ToQRect(L::cbRandom));
     boxes_[static_cast<std::size_t>(SettingBox::CBRandom)] = random;
 }
 
 void SettingsWindow::BuildAboutPage(QWidget* page) {
     QFrame* panel = PagePanel(page, "Panel1");
-    struct Text {
-        const char* name;
-        const char* text;
-        int x, y, w, h;
-    };
-    for (const Text& t : {Text{"Label1", kAboutLabel1, 8, 8, 273, 33}, Text{"Label3", kAboutLabel3, 8, 40, 273, 33},
-                          Text{"Label10", kAboutLabel10, 8, 72, 273, 25}}) {
+    for (const L::WrappedText& t : L::aboutTexts) {
         auto* l = new QLabel(QString::fromUtf8(t.text), panel);
         l->setObjectName(QString::fromUtf8(t.name));
         l->setWordWrap(true);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        l->setGeometry(t.x, t.y, t.w, t.h);
+        l->setGeometry(ToQRect(t.box));
     }
     auto* url = new ClickLabel(QString::fromUtf8(kMakerUrl), panel);
     url->setObjectName(QStringLiteral("LblUrl"));
-    url->setGeometry(9, 104, 248, 17);
+    url->setGeometry(ToQRect(L::lblUrl));
     QFont f = Century(13);
     f.setUnderline(true);
     url->setFont(f);
@@ -197,26 +188,17 @@ void SettingsWindow::BuildAboutPage(QWidget* page) {
 }
 
 void SettingsWindow::BuildBottomRow() {
-    struct Box {
-        SettingBox box;
-        const char* text;
-        int x, w;
-        QFont font;
-    };
-    for (const Box& b : {Box{SettingBox::CBBgm, "BGM", 7, 59, Century(12, true)},
-                         Box{SettingBox::CBGray, "ﾓﾉｸﾛ", 71, 58, PGothic(12, true)},
-                         Box{SettingBox::CBSepia, "ｾﾋﾟｱ", 127, 58, PGothic(12, true)}}) {
+    for (const L::BottomBox& b : L::bottomBoxes) {
         auto* cb = new QCheckBox(QString::fromUtf8(b.text), this);
         cb->setObjectName(QString::fromUtf8(SettingBoxName(b.box)));
-        cb->setGeometry(b.x, 164, b.w, 17);
-        cb->setFont(b.font);
+        cb->setGeometry(b.left, L::bottomTop, b.width, L::bottomBoxHeight);
+        cb->setFont(b.japanese ? PGothic(12, true) : Century(12, true));
         boxes_[static_cast<std::size_t>(b.box)] = cb;
     }
-    // Grey is laid over sepia's left edge by two pixels; sepia stays on top as in the design order.
     boxes_[static_cast<std::size_t>(SettingBox::CBSepia)]->raise();
     button1_ = new QPushButton(QStringLiteral("OK"), this);
     button1_->setObjectName(QStringLiteral("Button1"));
-    button1_->setGeometry(250, 164, 50, 22);
+    button1_->setGeometry(ToQRect(L::button1));
     button1_->setFont(Century(15));
 }
 

@@ -18,13 +18,14 @@ namespace {
 
 constexpr wchar_t kDialogClass[] = L"TFmSetting";
 constexpr wchar_t kPanelClass[] = L"TPanel";
-constexpr int kClientWidth = 306, kClientHeight = 189;
+using L = SettingLayout;
 constexpr int kBoxId = 100; // + SettingBox
 constexpr int kTrackBarId = 200;
 constexpr int kButton1Id = 300;
 constexpr int kLblUrlId = 301;
 // ImgEffect1 within Panel2.
-constexpr RECT kImageRect{1, 1, 1 + 287, 1 + 120};
+constexpr RECT kImageRect{L::imgEffect1.left, L::imgEffect1.top, L::imgEffect1.left + L::imgEffect1.width,
+                          L::imgEffect1.top + L::imgEffect1.height};
 
 HFONT MakeFont(const wchar_t* family, int pixels, BYTE charset, bool bold = false, bool underline = false) {
     // A negative height asks for the character height in pixels, as the window definition gives it.
@@ -133,7 +134,7 @@ bool Win32SettingView::Create() {
     // A tool window: small caption, close box only, not resizable; a task-bar button of its own.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
-    RECT outer{0, 0, kClientWidth, kClientHeight};
+    RECT outer{0, 0, L::clientWidth, L::clientHeight};
     AdjustWindowRectEx(&outer, style, FALSE, exStyle);
     const int w = outer.right - outer.left, h = outer.bottom - outer.top;
     window_ = CreateWindowExW(exStyle, kDialogClass, Widen(kSettingCaption).c_str(), style,
@@ -143,16 +144,17 @@ bool Win32SettingView::Create() {
     shell_.SetOwner(window_);
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.century12), FALSE);
 
-    pageControl_ =
-        Control(window_, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP, 4, 5, 297, 153, 0, fonts_.century12);
+    pageControl_ = Control(window_, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP, L::pageControl.left,
+                           L::pageControl.top, L::pageControl.width, L::pageControl.height, 0, fonts_.century12);
     UpdateTabs();
     // Each page's panel fills the tab control's display area (known once the tabs are in).
-    RECT page{0, 0, 297, 153};
+    RECT page{0, 0, L::pageControl.width, L::pageControl.height};
     TabCtrl_AdjustRect(pageControl_, FALSE, &page);
     for (int i = 0; i < 3; ++i) {
-        panels_[static_cast<std::size_t>(i)] = CreateWindowExW(
-            WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN, 4 + page.left, 5 + page.top,
-            page.right - page.left, page.bottom - page.top, window_, nullptr, app_.Instance(), this);
+        panels_[static_cast<std::size_t>(i)] =
+            CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_CLIPCHILDREN,
+                            L::pageControl.left + page.left, L::pageControl.top + page.top, page.right - page.left,
+                            page.bottom - page.top, window_, nullptr, app_.Instance(), this);
         SetWindowLongPtrW(panels_[static_cast<std::size_t>(i)], GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     BuildEffectsPage();
@@ -195,19 +197,15 @@ void Win32SettingView::BuildEffectsPage() {
         const auto box = EffectBox(n);
         const Point at = kEffectBoxPlaces[static_cast<std::size_t>(n - 1)];
         // No caption: the picture behind the boxes is their labelling.
-        boxes_[static_cast<std::size_t>(box)] = Control(panel, WC_BUTTONW, L"", BS_AUTOCHECKBOX | WS_TABSTOP, at.x,
-                                                        at.y, 12, 12, kBoxId + static_cast<int>(box), fonts_.century12);
+        boxes_[static_cast<std::size_t>(box)] =
+            Control(panel, WC_BUTTONW, L"", BS_AUTOCHECKBOX | WS_TABSTOP, at.x, at.y, kEffectBoxSize, kEffectBoxSize,
+                    kBoxId + static_cast<int>(box), fonts_.century12);
     }
 }
 
 void Win32SettingView::BuildTimesPage() {
     HWND panel = Panel(static_cast<int>(SettingPage::TSEffect2));
-    struct Label {
-        const char* text;
-        int x, y;
-    };
-    for (const Label& l : {Label{"表示時間", 35, 12}, Label{"短", 10, 18}, Label{"長", 96, 18},
-                           Label{"非表示時間", 27, 58}, Label{"短", 10, 65}, Label{"長", 96, 65}}) {
+    for (const L::Text& l : L::timeLabels) {
         // Sized to the text, as an auto-sized label is.
         HDC dc = GetDC(panel);
         HGDIOBJ old = SelectObject(dc, fonts_.gothic12);
@@ -216,66 +214,54 @@ void Win32SettingView::BuildTimesPage() {
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
         SelectObject(dc, old);
         ReleaseDC(panel, dc);
-        Control(panel, WC_STATICW, text.c_str(), SS_LEFT | SS_NOPREFIX, l.x, l.y, size.cx, size.cy, -1,
+        Control(panel, WC_STATICW, text.c_str(), SS_LEFT | SS_NOPREFIX, l.left, l.top, size.cx, size.cy, -1,
                 fonts_.gothic12);
     }
-    const int tops[2] = {30, 76};
-    const int designPositions[2] = {4, 2};
     for (std::size_t i = 0; i < 2; ++i) {
-        HWND bar = Control(panel, TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS | WS_TABSTOP, 8, tops[i],
-                           100, 20, kTrackBarId + static_cast<int>(i), nullptr);
+        HWND bar = Control(panel, TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS | WS_TABSTOP,
+                           L::trackBarLeft, L::trackBarTops[i], L::trackBarWidth, L::trackBarHeight,
+                           kTrackBarId + static_cast<int>(i), nullptr);
         SendMessageW(bar, TBM_SETRANGE, FALSE, MAKELPARAM(0, 9));
         SendMessageW(bar, TBM_SETTICFREQ, 1, 0);
         SendMessageW(bar, TBM_SETPAGESIZE, 0, 2);
-        SendMessageW(bar, TBM_SETPOS, TRUE, designPositions[i]);
+        SendMessageW(bar, TBM_SETPOS, TRUE, L::trackBarDesignPositions[i]);
         trackBars_[i] = bar;
     }
     boxes_[static_cast<std::size_t>(SettingBox::CBRandom)] =
-        Control(panel, WC_BUTTONW, Widen("ランダム表示").c_str(), BS_AUTOCHECKBOX | WS_TABSTOP, 11, 102, 94, 17,
-                kBoxId + static_cast<int>(SettingBox::CBRandom), fonts_.gothic12);
+        Control(panel, WC_BUTTONW, Widen(L::randomText).c_str(), BS_AUTOCHECKBOX | WS_TABSTOP, L::cbRandom.left,
+                L::cbRandom.top, L::cbRandom.width, L::cbRandom.height, kBoxId + static_cast<int>(SettingBox::CBRandom),
+                fonts_.gothic12);
 }
 
 void Win32SettingView::BuildAboutPage() {
     HWND panel = Panel(static_cast<int>(SettingPage::TSabout));
-    struct Text {
-        const char* text;
-        int x, y, w, h;
-    };
-    for (const Text& t :
-         {Text{kAboutLabel1, 8, 8, 273, 33}, Text{kAboutLabel3, 8, 40, 273, 33}, Text{kAboutLabel10, 8, 72, 273, 25}})
-        Control(panel, WC_STATICW, Widen(t.text).c_str(), SS_LEFT | SS_NOPREFIX, t.x, t.y, t.w, t.h, -1,
-                fonts_.gothic12);
-    lblUrl_ = Control(panel, WC_STATICW, Widen(kMakerUrl).c_str(), SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 9, 104, 248, 17,
-                      kLblUrlId, fonts_.century13Link);
+    for (const L::WrappedText& t : L::aboutTexts)
+        Control(panel, WC_STATICW, Widen(t.text).c_str(), SS_LEFT | SS_NOPREFIX, t.box.left, t.box.top, t.box.width,
+                t.box.height, -1, fonts_.gothic12);
+    lblUrl_ = Control(panel, WC_STATICW, Widen(kMakerUrl).c_str(), SS_LEFT | SS_NOPREFIX | SS_NOTIFY, L::lblUrl.left,
+                      L::lblUrl.top, L::lblUrl.width, L::lblUrl.height, kLblUrlId, fonts_.century13Link);
 }
 
 void Win32SettingView::BuildBottomRow() {
-    struct BottomBox {
-        SettingBox box;
-        const char* text;
-        int x, w;
-        HFONT font;
-    };
-    for (const BottomBox& b : {BottomBox{SettingBox::CBBgm, "BGM", 7, 59, fonts_.century12Bold},
-                               BottomBox{SettingBox::CBGray, "ﾓﾉｸﾛ", 71, 58, fonts_.gothic12Bold},
-                               BottomBox{SettingBox::CBSepia, "ｾﾋﾟｱ", 127, 58, fonts_.gothic12Bold}})
+    for (const L::BottomBox& b : L::bottomBoxes)
         boxes_[static_cast<std::size_t>(b.box)] =
-            Control(window_, WC_BUTTONW, Widen(b.text).c_str(), BS_AUTOCHECKBOX | WS_TABSTOP, b.x, 164, b.w, 17,
-                    kBoxId + static_cast<int>(b.box), b.font);
-    // Grey overlaps sepia's left edge by two pixels; sepia stays above it, as the design stacks them.
+            Control(window_, WC_BUTTONW, Widen(b.text).c_str(), BS_AUTOCHECKBOX | WS_TABSTOP, b.left, L::bottomTop,
+                    b.width, L::bottomBoxHeight, kBoxId + static_cast<int>(b.box),
+                    b.japanese ? fonts_.gothic12Bold : fonts_.century12Bold);
     SetWindowPos(Box(SettingBox::CBSepia), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    Control(window_, WC_BUTTONW, L"OK", BS_PUSHBUTTON | WS_TABSTOP, 250, 164, 50, 22, kButton1Id, fonts_.century15);
+    Control(window_, WC_BUTTONW, L"OK", BS_PUSHBUTTON | WS_TABSTOP, L::button1.left, L::button1.top, L::button1.width,
+            L::button1.height, kButton1Id, fonts_.century15);
 }
 
 void Win32SettingView::UpdateTabs() {
-    static const wchar_t* const captions[3] = {L"effects1", L"effects2", L"about"};
     TabCtrl_DeleteAllItems(pageControl_);
     int index = 0;
     for (int page = 0; page < 3; ++page) {
         if (!pageVisible_[static_cast<std::size_t>(page)]) continue;
         TCITEMW item{};
         item.mask = TCIF_TEXT | TCIF_PARAM;
-        item.pszText = const_cast<wchar_t*>(captions[page]);
+        const std::wstring caption = Widen(L::tabCaptions[page]);
+        item.pszText = const_cast<wchar_t*>(caption.c_str());
         item.lParam = page;
         SendMessageW(pageControl_, TCM_INSERTITEMW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&item));
     }
