@@ -100,10 +100,10 @@ std::string RunHash(int effect, bool randomPlace, const Case& c) {
     Hash hash;
     std::size_t frames = 0;
     run.onTick = [&](const HeadlessTick& t) {
-        for (std::int64_t v : {std::int64_t{t.t}, std::int64_t{t.state}, std::int64_t{t.picture},
-                               std::int64_t{t.effect.value_or(0)}, std::int64_t{t.step}, std::int64_t{t.interval},
-                               std::int64_t{t.drawn.left}, std::int64_t{t.drawn.top}, std::int64_t{t.drawn.right},
-                               std::int64_t{t.drawn.bottom}})
+        for (std::int64_t v :
+             {std::int64_t{t.t}, std::int64_t{t.state}, std::int64_t{t.picture}, std::int64_t{t.effect.value_or(0)},
+              std::int64_t{t.step}, std::int64_t{t.interval}, std::int64_t{t.drawn.left}, std::int64_t{t.drawn.top},
+              std::int64_t{t.drawn.right}, std::int64_t{t.drawn.bottom}})
             hash.Int(v);
         const Bitmap& screen = run.Fmqv().Screen();
         for (std::int32_t y = 0; y < screen.Height(); ++y)
