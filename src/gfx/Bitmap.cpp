@@ -37,7 +37,8 @@ void Bitmap::SetSize(std::int32_t width, std::int32_t height) {
     height = std::max(height, 0);
     if (width == width_ && height == height_) return;
     const std::size_t stride = StrideFor(width);
-    std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(height), 0xFF);
+    std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> pixels(stride * static_cast<std::size_t>(height),
+                                                                           0xFF);
     const std::int32_t keepW = std::min(width, width_), keepH = std::min(height, height_);
     // A side of 0 leaves a buffer without storage; memcpy must not see its null pointer even for 0 bytes.
     for (std::int32_t y = 0; keepW > 0 && y < keepH; ++y)

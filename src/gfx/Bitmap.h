@@ -5,10 +5,25 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace vis {
+
+// Leaves new elements of a vector uninitialised when it is resized without a value: a scratch bitmap that
+// grows within its memory is drawn over wherever it is used, so zeroing it first would only cost time.
+template <class T> struct UninitialisedAllocator : std::allocator<T> {
+    template <class U> struct rebind { using other = UninitialisedAllocator<U>; };
+    UninitialisedAllocator() = default;
+    template <class U> UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
 
 class Bitmap {
 public:
@@ -67,7 +82,7 @@ private:
   Rect clip_ = kNoClip;
   std::int32_t width_ = 0, height_ = 0;
   std::size_t stride_ = 0;
-  std::vector<std::uint8_t> pixels_;
+  std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> pixels_;
 };
 
 } // namespace vis
