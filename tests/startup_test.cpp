@@ -4,9 +4,13 @@
 #include "qv/Startup.h"
 #include "support/TestSupport.h"
 
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <memory>
 #include <set>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace vis {
@@ -157,6 +161,57 @@ TEST(FlockGuardTest, SecondHolderRefusedUntilTheFirstEnds) {
     FlockGuard third(lock);
     EXPECT_TRUE(third.TryAcquire());
     for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) ::close(fd);
+}
+
+TEST(FlockGuardTest, SharedHoldersRunSideBySideAndExcludeTheExclusiveOnes) {
+    using Mode = FlockGuard::Mode;
+    test::TempDir dir;
+    const std::string lock = dir.File("guard.lock");
+    struct Case {
+        Mode first, second;
+        bool secondRuns;
+    };
+    // Hack copies share the guard; the user's roles want it alone, and keep hack copies out as well.
+    const Case cases[] = {{Mode::Shared, Mode::Shared, true},
+                          {Mode::Shared, Mode::Exclusive, false},
+                          {Mode::Exclusive, Mode::Shared, false},
+                          {Mode::Exclusive, Mode::Exclusive, false}};
+    for (const Case& c : cases) {
+        FlockGuard first(lock, c.first);
+        ASSERT_TRUE(first.TryAcquire());
+        FlockGuard second(lock, c.second);
+        EXPECT_EQ(second.TryAcquire(), c.secondRuns);
+        EXPECT_EQ(second.Held(), c.secondRuns);
+    }
+    // Every guard above is gone: the lock is free again.
+    FlockGuard after(lock);
+    EXPECT_TRUE(after.TryAcquire());
+}
+
+TEST(FlockGuardTest, SharedWaiterGetsTheGuardWhenTheExclusiveHolderEnds) {
+    test::TempDir dir;
+    const std::string lock = dir.File("guard.lock");
+    auto exclusive = std::make_unique<FlockGuard>(lock);
+    ASSERT_TRUE(exclusive->TryAcquire());
+    FlockGuard waiter(lock, FlockGuard::Mode::Shared);
+    EXPECT_FALSE(waiter.TryAcquire());
+    std::atomic<bool> done{false};
+    std::thread t([&] {
+        EXPECT_TRUE(waiter.Wait());
+        done = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(done);
+    exclusive.reset();
+    t.join();
+    EXPECT_TRUE(waiter.Held());
+    // Now held shared: the user's roles are refused.
+    FlockGuard user(lock);
+    EXPECT_FALSE(user.TryAcquire());
+    // Released as the window closes: a new start gets in before the process has ended.
+    waiter.Release();
+    EXPECT_FALSE(waiter.Held());
+    EXPECT_TRUE(user.TryAcquire());
 }
 
 } // namespace

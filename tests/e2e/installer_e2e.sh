@@ -39,6 +39,10 @@ for _ in $(seq 1 100); do
     sleep 0.1
 done
 [[ -n $win ]] || fail "no installer window within 10 s"
+# An ordinary top-level window, which task bars list: not transient for another window, of normal type.
+props=$(xprop -id "$win" WM_TRANSIENT_FOR _NET_WM_WINDOW_TYPE)
+grep -q 'WM_TRANSIENT_FOR:  not found' <<<"$props" || fail "the installer is transient for another window: $props"
+grep -q '= _NET_WM_WINDOW_TYPE_NORMAL$' <<<"$props" || fail "the installer is not a normal window: $props"
 read -r w h < <(xdotool getwindowgeometry "$win" | awk '/Geometry:/ {split($2, a, "x"); print a[1], a[2]}')
 [[ "$w x $h" == "201 x 58" ]] || fail "the window's client area is $w x $h, not 201 x 58"
 

@@ -54,6 +54,29 @@ start_xvfb() {
     SCREEN_H=$h
 }
 
+# start_two_monitors WIDTH HEIGHT: a desktop of two monitors side by side, each WIDTH x HEIGHT: Xephyr with
+# Xinerama and two screens, nested in an Xvfb of our own. Xephyr's RandR knows only one output, so its two
+# heads are also declared as RandR monitors, as a two-head driver reports them (Qt reads those).
+start_two_monitors() {
+    local w=$1 h=$2 i
+    command -v Xephyr >/dev/null || skip "Xephyr is not installed (scripts/install-deps e2e)"
+    command -v xrandr >/dev/null || skip "xrandr is not installed (scripts/install-deps e2e)"
+    start_xvfb $((2 * w + 40)) $((h + 40))
+    Xephyr -displayfd 3 +xinerama -screen "${w}x${h}+0+0" -screen "${w}x${h}+${w}+0" -nolisten tcp -noreset \
+        3>"$WORK/xephyr.display" >"$WORK/xephyr.log" 2>&1 &
+    PIDS+=($!)
+    for i in $(seq 1 100); do
+        [[ -s "$WORK/xephyr.display" ]] && break
+        sleep 0.1
+    done
+    [[ -s "$WORK/xephyr.display" ]] || { cat "$WORK/xephyr.log" >&2; fail "Xephyr did not start"; }
+    export DISPLAY=":$(head -n1 "$WORK/xephyr.display")"
+    xrandr --setmonitor left "${w}/300x${h}/200+0+0" default >/dev/null 2>&1 || fail "xrandr --setmonitor failed"
+    xrandr --setmonitor right "${w}/300x${h}/200+${w}+0" none >/dev/null 2>&1 || fail "xrandr --setmonitor failed"
+    SCREEN_W=$w
+    SCREEN_H=$h
+}
+
 # make_saver NAME: prints the program path NAME.scr (a link to qv) whose data folder is velloran/NAME.
 make_saver() {
     local name=$1

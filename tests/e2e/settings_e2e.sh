@@ -51,6 +51,10 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [ -n "$WID" ] || { cat "$WORK/app.log"; fail "the dialog did not open"; }
+# An ordinary top-level window, which task bars list: not transient for another window, of normal type.
+PROPS=$(xprop -id "$WID" WM_TRANSIENT_FOR _NET_WM_WINDOW_TYPE)
+grep -q 'WM_TRANSIENT_FOR:  not found' <<<"$PROPS" || fail "the dialog is transient for another window: $PROPS"
+grep -q '= _NET_WM_WINDOW_TYPE_NORMAL$' <<<"$PROPS" || fail "the dialog is not a normal window: $PROPS"
 
 INFO=$(xwininfo -id "$WID")
 W=$(awk '/ Width:/ {print $2}' <<<"$INFO")

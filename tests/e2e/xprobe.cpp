@@ -1,5 +1,5 @@
-// A small X client for the end-to-end scripts: waits for a screen region to show an expected picture,
-// reports the X screen saver's state, and provides a window for a hack to draw into.
+// A small X client for the end-to-end scripts: waits for a screen region to show an expected picture or for
+// pixels to show given colours, reports the X screen saver's state, and provides a window for a hack to draw into.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/scrnsaver.h>
@@ -21,6 +21,7 @@ long long MsSince(std::chrono::steady_clock::time_point start) {
 
 int Usage() {
     std::fprintf(stderr, "usage: xprobe wait-region X Y W H EXPECTED.rgb TOLERANCE TIMEOUT_MS [LAST.rgb]\n"
+                         "       xprobe wait-colours TOLERANCE TIMEOUT_MS X,Y,RRGGBB...\n"
                          "       xprobe xss-state\n"
                          "       xprobe host-window X Y W H\n");
     return 2;
@@ -75,6 +76,49 @@ int WaitRegion(Display* dpy, char** argv) {
     return 1;
 }
 
+// Polls single pixels until each is within tolerance of its colour (X,Y,RRGGBB in hex). Prints the
+// milliseconds to the match, or the pixels last seen.
+int WaitColours(Display* dpy, int argc, char** argv) {
+    const int tolerance = std::atoi(argv[0]);
+    const long long timeout = std::atoll(argv[1]);
+    struct Probe {
+        int x, y;
+        unsigned rgb, seen;
+    };
+    std::vector<Probe> probes;
+    for (int i = 2; i < argc; ++i) {
+        Probe p{};
+        if (std::sscanf(argv[i], "%d,%d,%x", &p.x, &p.y, &p.rgb) != 3) {
+            std::fprintf(stderr, "xprobe: bad probe %s\n", argv[i]);
+            return 2;
+        }
+        probes.push_back(p);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        bool all = true;
+        for (Probe& p : probes) {
+            XImage* image = XGetImage(dpy, DefaultRootWindow(dpy), p.x, p.y, 1, 1, AllPlanes, ZPixmap);
+            if (!image) return 2;
+            p.seen = static_cast<unsigned>(XGetPixel(image, 0, 0) & 0xFFFFFF);
+            XDestroyImage(image);
+            for (int shift : {16, 8, 0})
+                if (std::abs(int((p.seen >> shift) & 0xFF) - int((p.rgb >> shift) & 0xFF)) > tolerance) all = false;
+        }
+        if (all) {
+            std::printf("match %lld\n", MsSince(start));
+            return 0;
+        }
+        if (MsSince(start) >= timeout) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::printf("timeout, last seen:");
+    for (const Probe& p : probes)
+        std::printf(" %d,%d,%06x", p.x, p.y, p.seen);
+    std::printf("\n");
+    return 1;
+}
+
 int XssState(Display* dpy) {
     int eventBase = 0, errorBase = 0;
     if (!XScreenSaverQueryExtension(dpy, &eventBase, &errorBase)) {
@@ -117,6 +161,7 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     if (command == "wait-region" && argc >= 9) return WaitRegion(dpy, argv + 2);
+    if (command == "wait-colours" && argc >= 5) return WaitColours(dpy, argc - 2, argv + 2);
     if (command == "xss-state") return XssState(dpy);
     if (command == "host-window" && argc >= 6) return HostWindow(dpy, argv + 2);
     return Usage();

@@ -42,10 +42,12 @@ void* X11Display() {
 InstallerWindow::InstallerWindow(const std::string& programPath, Application& app, InstallerFiles& files,
                                  SystemSettings& settings, Shell& shell, const std::string& activeSaverStore,
                                  QWidget* parent)
-    // A tool window, so that the installer shows no task-bar button; only the close box in its title bar.
-    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+    // An ordinary top-level window, so that task bars list it (a utility window would be transient for
+    // Qt's hidden leader window and left out); only the close box in its title bar.
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      app_(app), form_(programPath, files, settings, shell, [this] { close(); }, activeSaverStore) {
+      app_(app), form_(
+                     programPath, files, settings, shell, [this] { close(); }, activeSaverStore) {
     setObjectName("FmInst");
     setWindowTitle(QString::fromUtf8(L::caption));
     setFixedSize(L::clientWidth, L::clientHeight);

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <cstdio>
+
 namespace vis {
 
 void InstallFontAliases() {
@@ -34,7 +36,19 @@ void QtApplication::SetTitle(const std::string& title) { title_ = title; }
 
 std::string QtApplication::Title() const { return title_; }
 
+std::string ErrorLine(const std::string& name, const std::string& message) {
+    std::string text = ErrorBoxText(message);
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    return name + ": " + text;
+}
+
 void QtApplication::ShowError(const std::string& message) {
+    if (!errorName_.empty()) {
+        std::fprintf(stderr, "%s\n", ErrorLine(errorName_, message).c_str());
+        std::fflush(stderr);
+        return;
+    }
     // The box belongs to the active window, so it appears above a full-screen saver window too.
     QMessageBox box(QMessageBox::Critical, QString::fromStdString(title_),
                     QString::fromStdString(ErrorBoxText(message)), QMessageBox::Ok, QApplication::activeWindow());

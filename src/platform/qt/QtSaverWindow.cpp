@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPalette>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QWindow>
@@ -70,10 +71,25 @@ QtSaverWindow::QtSaverWindow(Application& app, SteadyClock& clock, Options optio
             winId();
             windowHandle()->setParent(host);
         }
-        screenSize_ = HostSize();
+        // Qt reports a foreign window as 0 x 0; the X server knows its size and place.
+        QRect host;
+        int x = 0, y = 0, width = 0, height = 0;
+        if (X11WindowRootGeometry(options_.host, x, y, width, height)) {
+            host = QRect(x, y, width, height);
+        } else {
+            const QScreen* screen = QGuiApplication::primaryScreen();
+            host = screen ? screen->geometry() : QRect(0, 0, 640, 480);
+        }
+        QList<QRect> monitors;
+        for (const QScreen* screen : QGuiApplication::screens())
+            monitors.append(screen->geometry());
+        layout_ = LayoutInHost(host, options_.host == X11RootWindow(), monitors);
+        hostSize_ = host.size();
+        screenSize_ = layout_.screen;
     } else {
         const QScreen* screen = QGuiApplication::primaryScreen();
         screenSize_ = screen ? screen->geometry().size() : QSize(640, 480);
+        screenOrigin_ = screen ? screen->geometry().topLeft() : QPoint(0, 0);
     }
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState s) { OnApplicationState(s); });
@@ -82,14 +98,6 @@ QtSaverWindow::QtSaverWindow(Application& app, SteadyClock& clock, Options optio
 QtSaverWindow::~QtSaverWindow() {
     delete timerNotifier_;
     if (timerFd_ >= 0) ::close(timerFd_);
-}
-
-QSize QtSaverWindow::HostSize() const {
-    // Qt reports a foreign window as 0 x 0; the X server knows its size.
-    int width = 0, height = 0;
-    if (X11WindowSize(options_.host, width, height)) return QSize(width, height);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().size() : QSize(640, 480);
 }
 
 void QtSaverWindow::Attach(TFmqv& fm) {
@@ -121,13 +129,47 @@ void QtSaverWindow::CreateAndShow() {
     if (options_.host) {
         show();
     } else if (onTop_ && QGuiApplication::platformName() == QLatin1String("xcb")) {
+        CoverOtherMonitors();
         show();
         activateWindow();
         GrabInput();
     } else {
+        CoverOtherMonitors();
         showFullScreen();
     }
     Rearm();
+}
+
+void QtSaverWindow::ShowBlank() {
+    if (!options_.host) setGeometry(QRect(screenOrigin_, screenSize_));
+    show();
+}
+
+void QtSaverWindow::CoverOtherMonitors() {
+    // The show stays on the primary monitor; the others go black, with the same stacking and cursor.
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (screen == primary) continue;
+        auto cover = std::make_unique<QWidget>(nullptr, windowFlags());
+        cover->setWindowTitle(windowTitle());
+        QPalette palette = cover->palette();
+        palette.setColor(QPalette::Window, Qt::black);
+        cover->setPalette(palette);
+        cover->setAutoFillBackground(true);
+        cover->setMouseTracking(true);
+        cover->setFocusPolicy(Qt::StrongFocus);
+        cover->setAttribute(Qt::WA_InputMethodEnabled, false);
+        if (cursorHidden_) cover->setCursor(Qt::BlankCursor);
+        cover->installEventFilter(this);
+        cover->setGeometry(screen->geometry());
+        cover->show();
+        if (!windowFlags().testFlag(Qt::X11BypassWindowManagerHint)) {
+            // A managed window: the window manager makes it cover its monitor.
+            cover->windowHandle()->setScreen(screen);
+            cover->showFullScreen();
+        }
+        covers_.push_back(std::move(cover));
+    }
 }
 
 void QtSaverWindow::GrabInput() {
@@ -158,17 +200,28 @@ std::int32_t QtSaverWindow::ScreenWidth() const { return screenSize_.width(); }
 std::int32_t QtSaverWindow::ScreenHeight() const { return screenSize_.height(); }
 
 void QtSaverWindow::SetBounds(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
-    // Without a window manager a full-screen request alone leaves the window at its default size.
-    setGeometry(left, top, width, height);
+    if (options_.host) {
+        // A child fills its host, whatever size the show runs at.
+        setGeometry(QRect(QPoint(0, 0), hostSize_));
+        return;
+    }
+    // Without a window manager a full-screen request alone leaves the window at its default size. The
+    // core's (0, 0) is the primary monitor's corner, wherever that monitor lies on the desktop.
+    setGeometry(screenOrigin_.x() + left, screenOrigin_.y() + top, width, height);
 }
 
 void QtSaverWindow::ShowCursor(bool show) {
     if (show == !cursorHidden_) return;
     cursorHidden_ = !show;
-    if (show)
-        unsetCursor();
-    else
-        setCursor(Qt::BlankCursor);
+    std::vector<QWidget*> windows{this};
+    for (const auto& cover : covers_)
+        windows.push_back(cover.get());
+    for (QWidget* w : windows) {
+        if (show)
+            w->unsetCursor();
+        else
+            w->setCursor(Qt::BlankCursor);
+    }
 }
 
 void QtSaverWindow::StayOnTop() {
@@ -188,7 +241,7 @@ void QtSaverWindow::DisableIme() { setAttribute(Qt::WA_InputMethodEnabled, false
 
 void QtSaverWindow::Invalidate(const Rect& changed) {
     // During a tick the whole changed area is flushed once the tick is over.
-    if (!inTick_) update(ToQRect(changed));
+    if (!inTick_) update(WindowRect(changed));
 }
 
 void QtSaverWindow::EndLoop() {
@@ -197,7 +250,11 @@ void QtSaverWindow::EndLoop() {
     Disarm();
     grabRetry_.stop();
     if (QWidget::keyboardGrabber() == this) releaseKeyboard();
+    if (onLoopEnd_) onLoopEnd_();
     hide();
+    // Hidden, not deleted: the input that ended the show may still be on its way through a cover.
+    for (const auto& cover : covers_)
+        cover->hide();
     // exit, not quit: quit does not return while the window has a foreign parent.
     QCoreApplication::exit(0);
 }
@@ -250,7 +307,7 @@ void QtSaverWindow::OnFrameTimer() {
     inTick_ = false;
     if (!loopEnded_) {
         const Rect drawn = fm_->DrawnThisTick();
-        if (!drawn.Empty()) update(ToQRect(drawn));
+        if (!drawn.Empty()) update(WindowRect(drawn));
     }
 }
 
@@ -263,11 +320,8 @@ void QtSaverWindow::OnApplicationState(Qt::ApplicationState state) {
 
 bool QtSaverWindow::event(QEvent* e) {
     // Every key goes to the key handler: Tab and Alt combinations would otherwise move focus or be eaten.
-    if (e->type() == QEvent::KeyPress && fm_) {
-        const auto* k = static_cast<QKeyEvent*>(e);
-        const int key = VirtualKeyFor(k->key());
-        const int shift = ShiftStateFor(k->modifiers(), QGuiApplication::mouseButtons());
-        Handle([this, key, shift] { fm_->FormKeyDown(key, shift); });
+    if (e->type() == QEvent::KeyPress) {
+        KeyDown(*static_cast<QKeyEvent*>(e));
         return true;
     }
     if (e->type() == QEvent::ShortcutOverride) {
@@ -284,6 +338,10 @@ void QtSaverWindow::paintEvent(QPaintEvent* e) {
         painter.fillRect(e->rect(), Qt::black);
         return;
     }
+    if (layout_.preview) {
+        PaintPreview(painter, e->region());
+        return;
+    }
     const Bitmap& screen = fm_->Screen();
     // The bitmap's rows are already 24-bit blue-green-red: the image wraps them in place.
     const QImage image(screen.Bits(), screen.Width(), screen.Height(), static_cast<qsizetype>(screen.Stride()),
@@ -297,21 +355,86 @@ void QtSaverWindow::paintEvent(QPaintEvent* e) {
     }
 }
 
-void QtSaverWindow::mousePressEvent(QMouseEvent* e) {
-    if (!fm_) return;
-    const int button = MouseButtonFor(e->button());
-    const int shift = ShiftStateFor(e->modifiers(), e->buttons());
-    const QPoint p = e->position().toPoint();
-    Handle([this, button, shift, p] { fm_->FormMouseDown(button, shift, p.x(), p.y()); });
+void QtSaverWindow::PaintPreview(QPainter& painter, const QRegion& region) {
+    // The whole screen bitmap scaled into the target, black around it. Qt clips the drawing to the region.
+    const Bitmap& screen = fm_->Screen();
+    const QImage image(screen.Bits(), screen.Width(), screen.Height(), static_cast<qsizetype>(screen.Stride()),
+                       QImage::Format_BGR888);
+    for (const QRect& outside : (region - layout_.target))
+        painter.fillRect(outside, Qt::black);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(layout_.target), image, QRectF(0, 0, screen.Width(), screen.Height()));
 }
 
-void QtSaverWindow::mouseDoubleClickEvent(QMouseEvent* e) { mousePressEvent(e); }
+QRect QtSaverWindow::WindowRect(const Rect& r) const {
+    if (!layout_.preview || screenSize_.isEmpty()) return ToQRect(r);
+    const QRect& t = layout_.target;
+    const double sx = double(t.width()) / screenSize_.width(), sy = double(t.height()) / screenSize_.height();
+    // One pixel more on each side for the smoothing, which reaches into the neighbours.
+    const QRectF scaled(t.x() + r.left * sx, t.y() + r.top * sy, r.Width() * sx, r.Height() * sy);
+    return scaled.toAlignedRect().adjusted(-1, -1, 1, 1).intersected(t);
+}
+
+void QtSaverWindow::KeyDown(const QKeyEvent& e) {
+    if (!fm_) return;
+    const int key = VirtualKeyFor(e.key());
+    const int shift = ShiftStateFor(e.modifiers(), QGuiApplication::mouseButtons());
+    Handle([this, key, shift] { fm_->FormKeyDown(key, shift); });
+}
+
+void QtSaverWindow::MouseDown(const QMouseEvent& e, QPoint at) {
+    if (!fm_) return;
+    const int button = MouseButtonFor(e.button());
+    const int shift = ShiftStateFor(e.modifiers(), e.buttons());
+    Handle([this, button, shift, at] { fm_->FormMouseDown(button, shift, at.x(), at.y()); });
+}
+
+void QtSaverWindow::MouseMove(const QMouseEvent& e, QPoint at) {
+    if (!fm_) return;
+    const int shift = ShiftStateFor(e.modifiers(), e.buttons());
+    Handle([this, shift, at] { fm_->FormMouseMove(shift, at.x(), at.y()); });
+}
+
+void QtSaverWindow::mousePressEvent(QMouseEvent* e) {
+    MouseDown(*e, e->position().toPoint());
+}
+
+void QtSaverWindow::mouseDoubleClickEvent(QMouseEvent* e) {
+    mousePressEvent(e);
+}
 
 void QtSaverWindow::mouseMoveEvent(QMouseEvent* e) {
-    if (!fm_) return;
-    const int shift = ShiftStateFor(e->modifiers(), e->buttons());
-    const QPoint p = e->position().toPoint();
-    Handle([this, shift, p] { fm_->FormMouseMove(shift, p.x(), p.y()); });
+    MouseMove(*e, e->position().toPoint());
+}
+
+bool QtSaverWindow::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == this || !watched->isWidgetType()) return QWidget::eventFilter(watched, e);
+    // Input on a cover is input on the saver window, at the same place of the desktop.
+    switch (e->type()) {
+    case QEvent::KeyPress:
+        KeyDown(*static_cast<QKeyEvent*>(e));
+        return true;
+    case QEvent::ShortcutOverride:
+        e->accept();
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        const auto* m = static_cast<QMouseEvent*>(e);
+        MouseDown(*m, mapFromGlobal(m->globalPosition().toPoint()));
+        return true;
+    }
+    case QEvent::MouseMove: {
+        const auto* m = static_cast<QMouseEvent*>(e);
+        MouseMove(*m, mapFromGlobal(m->globalPosition().toPoint()));
+        return true;
+    }
+    case QEvent::Close:
+        e->ignore();
+        RequestClose();
+        return true;
+    default:
+        return QWidget::eventFilter(watched, e);
+    }
 }
 
 void QtSaverWindow::closeEvent(QCloseEvent* e) {

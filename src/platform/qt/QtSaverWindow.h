@@ -1,18 +1,25 @@
 #pragma once
-// The saver window on Qt: a frameless black window covering the screen (or, as an xscreensaver hack, a
-// native child filling the window it was given). It shows the core's screen bitmap without copying it,
-// turns Qt's input and activation events into the window's handlers, and runs the frame timer from a
-// single-shot timer armed for the next due tick, so the loop sleeps between ticks.
+// The saver window on Qt: a frameless black window covering the primary monitor (or, as an xscreensaver
+// hack, a native child filling the window it was given). It shows the core's screen bitmap without copying
+// it, turns Qt's input and activation events into the window's handlers, and runs the frame timer from a
+// single-shot timer armed for the next due tick, so the loop sleeps between ticks. Every other monitor gets
+// a black cover window whose input counts as the saver window's own.
 #include "platform/SaverWindow.h"
+#include "platform/qt/HostLayout.h"
 
 #include <QTimer>
 #include <QWidget>
 
+class QKeyEvent;
+class QMouseEvent;
+class QPainter;
 class QSocketNotifier;
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace vis {
 
@@ -44,6 +51,13 @@ public:
     void CreateAndShow();
     // A close request from outside (a termination signal, the window system).
     void RequestClose();
+    // Shows the window black before the show may start (a hack copy waiting for the guard).
+    void ShowBlank();
+    bool LoopEnded() const { return loopEnded_; }
+    // Runs as the loop ends, before the windows go: whoever sees them gone finds the guard free.
+    void OnLoopEnd(std::function<void()> f) { onLoopEnd_ = std::move(f); }
+    // Inside a host window: where the show appears and whether it is scaled down (a preview).
+    const HostLayout& Layout() const { return layout_; }
 
     // SaverWindow
     std::int32_t ScreenWidth() const override;
@@ -62,8 +76,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    // Input on the cover windows.
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
-private:
+  private:
     // Runs a handler with the error box; ticks wait while one runs (a modal error box included).
     template <class F> void Handle(F&& handler);
     void OnFrameTimer();
@@ -72,7 +88,13 @@ private:
     void Disarm();
     void OnApplicationState(Qt::ApplicationState state);
     void GrabInput();
-    QSize HostSize() const;
+    void KeyDown(const QKeyEvent& e);
+    void MouseDown(const QMouseEvent& e, QPoint at);
+    void MouseMove(const QMouseEvent& e, QPoint at);
+    void CoverOtherMonitors();
+    // The window area that shows a rectangle of the screen bitmap.
+    QRect WindowRect(const Rect& r) const;
+    void PaintPreview(QPainter& painter, const QRegion& region);
 
     Application& app_;
     SteadyClock& clock_;
@@ -92,6 +114,13 @@ private:
     bool cursorHidden_ = false;
     bool loopEnded_ = false;
     QSize screenSize_;
+    // In a host window: the window's size and where the show goes in it.
+    QSize hostSize_;
+    HostLayout layout_;
+    // Where the primary monitor lies on the desktop: the core places the window at (0, 0) of it.
+    QPoint screenOrigin_;
+    std::vector<std::unique_ptr<QWidget>> covers_;
+    std::function<void()> onLoopEnd_;
     std::int64_t dueMs_ = 0;
     std::unique_ptr<std::ofstream> tickLog_;
 };

@@ -1,6 +1,8 @@
 #include "platform/qt/SaverRole.h"
 
+#include "platform/posix/FlockGuard.h"
 #include "platform/qt/FluidSynthDevice.h"
+#include "platform/qt/GuardWaiter.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtSaverWindow.h"
 #include "platform/qt/SignalNotifier.h"
@@ -12,8 +14,20 @@
 #include <QApplication>
 
 #include <cstdlib>
+#include <memory>
+#include <optional>
 
 namespace vis {
+
+namespace {
+bool IsRootArgument(const std::string& firstArg) {
+    return firstArg == "-root" || firstArg == "--root";
+}
+} // namespace
+
+bool IsHackStart(const std::string& firstArg, const char* xscreensaverWindow) {
+    return IsRootArgument(firstArg) || (xscreensaverWindow && *xscreensaverWindow);
+}
 
 unsigned long HackHostWindow(const std::string& firstArg) {
     if (const char* env = std::getenv("XSCREENSAVER_WINDOW"); env && *env) {
@@ -21,11 +35,21 @@ unsigned long HackHostWindow(const std::string& firstArg) {
         const unsigned long id = std::strtoul(env, &end, 0);
         if (end && *end == '\0' && id != 0) return id;
     }
-    if (firstArg == "-root") return X11RootWindow();
+    if (IsRootArgument(firstArg)) return X11RootWindow();
     return 0;
 }
 
-int RunSaverRole(const std::string& programPath, QtApplication& app, unsigned long host) {
+std::string SaverName(const std::string& programPath) {
+    const auto slash = programPath.find_last_of('/');
+    std::string name = slash == std::string::npos ? programPath : programPath.substr(slash + 1);
+    const auto dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) name.erase(dot);
+    return name;
+}
+
+SaverResult RunSaverRole(const std::string& programPath, QtApplication& app, const SaverRun& run) {
+    const unsigned long host = run.host;
+    if (!run.errorName.empty()) app.SendErrorsToStandardError(run.errorName);
     // Inside xscreensaver the system's saver is the one running: it is left alone, and the saver counts as
     // the active program whatever has the focus.
     app.SetAlwaysActive(host != 0);
@@ -37,16 +61,42 @@ int RunSaverRole(const std::string& programPath, QtApplication& app, unsigned lo
     QtSaverWindow window(app, clock, options);
     SaverPlatform platform{.app = app, .window = window, .clock = clock, .system = system, .media = media,
                            .programPath = programPath, .style = PathStyle::Posix, .seed = {}, .dataFolder = {}};
-    TFmqv fm(platform);
-    window.Attach(fm);
+    // Made only once the show may start: its frame timer counts from its creation.
+    std::optional<TFmqv> fm;
+    auto start = [&] {
+        fm.emplace(platform);
+        window.Attach(*fm);
+        window.CreateAndShow();
+    };
 
     // A termination signal is a close request: the cursor and the system's saver come back as on a key.
     SignalNotifier termination;
-    QObject::connect(&termination, &SignalNotifier::terminationRequested, &window, [&window] { window.RequestClose(); });
+    QObject::connect(&termination, &SignalNotifier::terminationRequested, &window, [&] {
+        if (fm)
+            window.RequestClose();
+        else
+            window.EndLoop();
+    });
 
-    window.CreateAndShow();
-    if (!fm.Closing()) QApplication::exec();
-    return 0;
+    // The guard goes with the windows, before the rest of the shutdown. One still awaited stays with its
+    // waiting thread; the process's end lets it go.
+    window.OnLoopEnd([&run] {
+        if (run.guard && run.guard->Held()) run.guard->Release();
+    });
+
+    std::unique_ptr<GuardWaiter> waiter;
+    if (run.guard && !run.guard->Held()) {
+        // A settings dialog or the user's own saver has the guard: a black window until it is free.
+        window.ShowBlank();
+        waiter = std::make_unique<GuardWaiter>(*run.guard, [&] {
+            if (!window.LoopEnded()) start();
+        });
+        QApplication::exec();
+    } else {
+        start();
+        if (!fm->Closing()) QApplication::exec();
+    }
+    return SaverResult{.status = 0, .signal = termination.ReceivedSignal()};
 }
 
 } // namespace vis

@@ -86,8 +86,8 @@ class ClickLabel : public QLabel {
 SettingsWindow::SettingsWindow(const std::string& programPath, Application& app, Shell& shell, QWidget* parent)
     : QWidget(parent), app_(app), form_(*this, shell, programPath, PathStyle::Posix) {
     setObjectName(QStringLiteral("FmSetting"));
-    // A tool window: small caption with a close button only, fixed size.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // An ordinary top-level window, so that task bars list it: a caption with a close button only, fixed size.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(kSettingCaption));
     setFixedSize(L::clientWidth, L::clientHeight);
     setFont(Century(12));

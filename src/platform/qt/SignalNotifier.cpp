@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace vis {
@@ -43,8 +44,22 @@ void SignalNotifier::Drain() {
     unsigned char buffer[16];
     ssize_t n;
     while ((n = ::read(g_signalPipe[0], buffer, sizeof buffer)) > 0) {
-        for (ssize_t i = 0; i < n; ++i) emit terminationRequested(buffer[i]);
+        for (ssize_t i = 0; i < n; ++i) {
+            if (received_ == 0) received_ = buffer[i];
+            emit terminationRequested(buffer[i]);
+        }
     }
+}
+
+void DieBySignal(int signalNumber) {
+    std::signal(signalNumber, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signalNumber);
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    std::raise(signalNumber);
+    // Only reached if the default action does not end the process.
+    ::_exit(128 + signalNumber);
 }
 
 } // namespace vis

@@ -15,12 +15,20 @@ public:
     SignalNotifier(const SignalNotifier&) = delete;
     SignalNotifier& operator=(const SignalNotifier&) = delete;
 
-signals:
+    // The first termination signal that arrived; 0 while none has.
+    int ReceivedSignal() const { return received_; }
+
+  signals:
     void terminationRequested(int signalNumber);
 
 private:
     void Drain();
     QSocketNotifier* notifier_ = nullptr;
+    int received_ = 0;
 };
+
+// Ends the process by the signal's default action, as a program that never caught it would end: the
+// parent (xscreensaver, a shell) sees death by that signal. Call once everything changed is restored.
+[[noreturn]] void DieBySignal(int signalNumber);
 
 } // namespace vis

@@ -11,13 +11,15 @@ void* X11DisplayOfApplication() {
     return x11 ? x11->display() : nullptr;
 }
 
-bool X11WindowSize(unsigned long window, int& width, int& height) {
+bool X11WindowRootGeometry(unsigned long window, int& x, int& y, int& width, int& height) {
     auto* dpy = static_cast<Display*>(X11DisplayOfApplication());
     if (!dpy || window == 0) return false;
     // A window that is gone raises an X error; the default handler would end the program.
     auto* previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     XWindowAttributes attributes{};
-    const Status ok = XGetWindowAttributes(dpy, static_cast<::Window>(window), &attributes);
+    Status ok = XGetWindowAttributes(dpy, static_cast<::Window>(window), &attributes);
+    ::Window child = 0;
+    if (ok) ok = XTranslateCoordinates(dpy, static_cast<::Window>(window), attributes.root, 0, 0, &x, &y, &child);
     XSync(dpy, False);
     XSetErrorHandler(previous);
     if (!ok) return false;

@@ -5,8 +5,8 @@ namespace vis {
 
 // The application's X connection (a Display*), null on a platform other than X11.
 void* X11DisplayOfApplication();
-// The size of an X window; false when the window does not exist.
-bool X11WindowSize(unsigned long window, int& width, int& height);
+// An X window's place on the root window; false when the window does not exist.
+bool X11WindowRootGeometry(unsigned long window, int& x, int& y, int& width, int& height);
 // The root window of the default screen; 0 without X11.
 unsigned long X11RootWindow();
 
