@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -282,4 +283,61 @@ TEST(ScreenImage, PresentsFramesAsWindowPixels) {
     EXPECT_EQ(screen.Draw(-1, -1, frame), (Rect{0, 0, 2, 1}));
     EXPECT_EQ(screen.Pixel(0, 0), clWhite);
     EXPECT_EQ(screen.Pixel(1, 0), 0xFF0000u);
+}
+
+// Every drawing operation with a clip rectangle draws exactly the pixels it draws without one that lie inside
+// the rectangle, and nothing outside it; Reshape keeps its memory for a later, larger size.
+TEST(Bitmap, ClipLimitsEveryDrawingToItsRectangle) {
+    Bitmap picture(37, 23);
+    for (std::int32_t y = 0; y < 23; ++y)
+        for (std::int32_t x = 0; x < 37; ++x)
+            picture.SetPixel(x, y, static_cast<Color>(x * 0x0701 + y * 0x110000 + 1));
+    Bitmap keyed = picture;
+    keyed.FillRect(Rect{5, 5, 20, 12}); // the default white brush: skipped by the transparent copy
+    const std::vector<Point> star{{-10, 3}, {40, 8}, {2, 30}, {20, -9}, {30, 40}};
+    const std::vector<std::pair<const char*, std::function<void(Bitmap&)>>> draws{
+        {"fill",
+         [](Bitmap& b) {
+             b.FillRect(Rect{-4, 3, 50, 19});
+         }},
+        {"ellipse",
+         [](Bitmap& b) {
+             b.Ellipse(Rect{-9, -5, 45, 30});
+         }},
+        {"polygon", [&](Bitmap& b) { b.Polygon(star); }},
+        {"stretch",
+         [&](Bitmap& b) {
+             b.StretchDraw(Rect{-3, 2, 31, 27}, picture);
+         }},
+        {"opaque", [&](Bitmap& b) { b.DrawOpaque(-6, 4, picture); }},
+        {"transparent", [&](Bitmap& b) { b.DrawTransparent(3, -2, keyed); }},
+    };
+    for (const auto& [name, draw] : draws)
+        for (const Rect clip : {Rect{0, 0, 40, 30}, Rect{3, 4, 29, 17}, Rect{-5, 10, 12, 100}, Rect{35, 1, 39, 2}}) {
+            Bitmap whole(40, 30), clipped(40, 30);
+            whole.brushColor = clipped.brushColor = 0x2040C0;
+            whole.penColor = clipped.penColor = 0xC02040;
+            whole.FillAll(0x0F0F0F);
+            clipped.FillAll(0x0F0F0F);
+            draw(whole);
+            clipped.SetClip(clip);
+            draw(clipped);
+            for (std::int32_t y = 0; y < 30; ++y)
+                for (std::int32_t x = 0; x < 40; ++x) {
+                    const bool inside = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+                    ASSERT_EQ(clipped.Pixel(x, y), inside ? whole.Pixel(x, y) : 0x0F0F0Fu)
+                        << name << " clip " << clip.left << "," << clip.top << " at " << x << "," << y;
+                }
+        }
+
+    Bitmap scratch;
+    scratch.Reserve(100, 50);
+    const std::uint8_t* memory = scratch.Bits();
+    for (const auto& [w, h] : {std::pair{100, 50}, {7, 3}, {60, 40}, {100, 50}}) {
+        scratch.Reshape(w, h);
+        EXPECT_EQ(scratch.Width(), w);
+        EXPECT_EQ(scratch.Height(), h);
+        EXPECT_EQ(scratch.Stride(), static_cast<std::size_t>((w * 3 + 3) / 4 * 4));
+        EXPECT_EQ(scratch.Bits(), memory) << "no reallocation within the reserved size";
+    }
 }

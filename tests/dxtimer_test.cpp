@@ -229,6 +229,8 @@ TEST(DXTimer, HandlerTimeCountsAgainstTheNextInterval) {
     // That tick ran longer than the interval it set: the next one is due at once.
     EXPECT_EQ(b.clock.NowMs(), 5400u);
     EXPECT_EQ(b.timer.MsUntilDue(), 0u);
+    // Overdue, the tick was still due 200 ms after the last one began, not now.
+    EXPECT_EQ(b.timer.DueTime(), 5300u);
 }
 
 TEST(DXTimer, FailedTickStillCountsAsTheLastTick) {

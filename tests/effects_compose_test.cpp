@@ -24,7 +24,8 @@ TEST(ComposeMasked, EqualsOpaqueThenTransparentCopy) {
         for (std::int32_t y = 0; y < h; ++y) {
             std::int32_t x = 0;
             while (x < w) {
-                // Runs of one colour, long and short, so that both the eight-pixel and single-pixel scans run.
+                // Rows of black and white only (the one-pass composition) and rows with other colours too (composed
+                // pixel by pixel), in runs long and short.
                 const Color c = colours[random.Below(y % 3 == 0 ? 7 : 2)];
                 const std::int32_t run = 1 + random.Below(random.Below(2) ? 40 : 3);
                 for (std::int32_t i = 0; i < run && x < w; ++i, ++x) {
@@ -34,8 +35,19 @@ TEST(ComposeMasked, EqualsOpaqueThenTransparentCopy) {
             }
         }
         Bitmap dst(w, h);
-        ComposeMasked(dst, frame, mask);
+        ComposeMasked(dst, frame, mask, Rect{0, 0, w, h});
         EXPECT_TRUE(dst == Reference(frame, mask)) << w;
+
+        // Within an area only: the rest of dst keeps what it held.
+        const Rect area{w / 3, 2, w - w / 4, h - 3};
+        Bitmap part(w, h), want = Reference(frame, mask);
+        part.FillAll(0x0A0B0C);
+        ComposeMasked(part, frame, mask, area);
+        for (std::int32_t y = 0; y < h; ++y)
+            for (std::int32_t x = 0; x < w; ++x) {
+                const bool inside = x >= area.left && x < area.right && y >= area.top && y < area.bottom;
+                ASSERT_EQ(part.Pixel(x, y), inside ? want.Pixel(x, y) : 0x0A0B0Cu) << w << " " << x << "," << y;
+            }
     }
 }
 
@@ -44,7 +56,7 @@ TEST(ComposeMasked, MaskOfAnotherSizeIsDrawnAtTheOrigin) {
     frame.FillAll(0x336699);
     mask.FillAll(clBlack);
     mask.SetPixel(1, 1, clWhite);
-    ComposeMasked(dst, frame, mask);
+    ComposeMasked(dst, frame, mask, Rect{0, 0, 10, 6});
     EXPECT_TRUE(dst == Reference(frame, mask));
     EXPECT_EQ(dst.Pixel(0, 0), clBlack);
     EXPECT_EQ(dst.Pixel(1, 1), 0x336699u);

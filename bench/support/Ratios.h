@@ -8,7 +8,7 @@ namespace vis::bench {
 
 struct Ratio {
     std::string label;
-    std::string numerator;   // benchmark name, e.g. "BM_ToneGrey"
+    std::string numerator;   // benchmark name, e.g. "BM_ToneGrey", or name:counter for a counter in seconds
     std::string denominator; // the baseline's name
     double aim;              // the ratio should stay at or below this
 };

@@ -3,8 +3,9 @@
 
 namespace vis {
 
-// dst := frame with mask laid over it, white transparent: exactly an opaque copy of frame at (0, 0) followed by
-// a copy of mask at (0, 0) skipping its white pixels, done in one pass over runs of mask pixels.
-void ComposeMasked(Bitmap& dst, const Bitmap& frame, const Bitmap& mask);
+// Within `area` (dst's coordinates), dst := frame with mask laid over it, white transparent: exactly an opaque
+// copy of frame at (0, 0) followed by a copy of mask at (0, 0) skipping its white pixels. Outside the area dst
+// is left as it was.
+void ComposeMasked(Bitmap& dst, const Bitmap& frame, const Bitmap& mask, const Rect& area);
 
 } // namespace vis

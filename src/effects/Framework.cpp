@@ -21,12 +21,14 @@ void EndEffectStep(TFmqv& fm, const EffectPhase& phase) {
 }
 
 void SizeToFrame(Bitmap& b, const Bitmap& frame) {
-    // One resize: width then height would pass through a bitmap of the new width and the old height.
-    b.SetSize(frame.Width(), frame.Height());
+    // Width first, then height, each keeping what overlaps: as one step, since every user draws the whole of
+    // what it shows afresh and no pixel that was there before is ever seen again.
+    b.Reshape(frame.Width(), frame.Height());
 }
 
 void ComposeAndPresent(TFmqv& fm, const Bitmap& frame, const Bitmap& mask) {
-    ComposeMasked(fm.Composite, frame, mask);
+    // Only the part that lands inside the window is composed: the rest of Composite is never shown.
+    ComposeMasked(fm.Composite, frame, mask, fm.VisiblePart(fm.Composite));
     fm.Present(fm.Composite);
 }
 

@@ -12,7 +12,10 @@ template <class Draw> void TrailMaskStep(TFmqv& fm, Draw draw) {
     const auto phase = BeginEffectStep(fm);
     if (!phase) return;
     SizeToFrame(fm.Composite, phase->frame);
+    // Only what the window shows is drawn, as the state machine prepared only that part of the mask.
+    fm.TrailMask.SetClip(fm.VisiblePart(phase->frame));
     draw(*phase, fm.TrailMask);
+    fm.TrailMask.ResetClip();
     ComposeAndPresent(fm, phase->frame, fm.TrailMask);
     EndEffectStep(fm, *phase);
 }
@@ -26,10 +29,13 @@ template <class Draw> void RedrawnMaskStep(TFmqv& fm, Color outBackground, Color
     SizeToFrame(fm.Composite, phase->frame);
     SizeToFrame(mask, phase->frame);
     const Color background = phase->out ? outBackground : inBackground;
+    // Only the part that the window shows is drawn; the shapes' geometry stays that of the whole frame.
+    mask.SetClip(fm.VisiblePart(phase->frame));
     mask.brushColor = background;
     mask.FillRect(Rect{0, 0, mask.Width(), mask.Height()});
     mask.brushColor = mask.penColor = background ^ clWhite;
     draw(*phase, mask);
+    mask.ResetClip();
     ComposeAndPresent(fm, phase->frame, mask);
     EndEffectStep(fm, *phase);
 }

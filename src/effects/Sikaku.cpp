@@ -18,10 +18,17 @@ void StepSikaku(TFmqv& fm) {
     TrailMaskStep(fm, [&fm](const EffectPhase& p, Bitmap& mask) {
         const std::int32_t cw = fm.CellWidth, ch = fm.CellHeight;
         const std::int32_t n = SikakuCellCount(p.frame.Width(), p.frame.Height(), p.k, cw, ch);
+        const Rect area = mask.DrawArea();
+        const Color brush = mask.brushColor;
         for (std::int32_t c = 0; c < n; ++c) {
             const std::int32_t i = fm.RandomBelow(p.frame.Width() / cw + 1); // column first
             const std::int32_t j = fm.RandomBelow(p.frame.Height() / ch + 1);
-            mask.FillRect(Rect{i * cw, j * ch, i * cw + cw, j * ch + ch});
+            // The mask began the phase in the other colour and cells never overlap, so a cell whose first pixel
+            // has the brush colour was filled earlier in the phase: filling it again changes nothing. Late in a
+            // phase most picks are such repeats.
+            const Rect cell = Intersect(Rect{i * cw, j * ch, i * cw + cw, j * ch + ch}, area);
+            if (cell.Empty() || mask.Pixel(cell.left, cell.top) == brush) continue;
+            mask.FillRect(cell);
         }
     });
 }

@@ -37,7 +37,8 @@ void Bitmap::SetSize(std::int32_t width, std::int32_t height) {
     height = std::max(height, 0);
     if (width == width_ && height == height_) return;
     const std::size_t stride = StrideFor(width);
-    std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(height), 0xFF);
+    std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> pixels(stride * static_cast<std::size_t>(height),
+                                                                           0xFF);
     const std::int32_t keepW = std::min(width, width_), keepH = std::min(height, height_);
     // A side of 0 leaves a buffer without storage; memcpy must not see its null pointer even for 0 bytes.
     for (std::int32_t y = 0; keepW > 0 && y < keepH; ++y)
@@ -46,6 +47,28 @@ void Bitmap::SetSize(std::int32_t width, std::int32_t height) {
     width_ = width;
     height_ = height;
     stride_ = stride;
+}
+
+void Bitmap::Reshape(std::int32_t width, std::int32_t height) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width == width_ && height == height_) return;
+    stride_ = StrideFor(width);
+    // A vector keeps its capacity when it shrinks, and grows within it without moving. Beyond it nothing is
+    // kept, so the old pixels go before the new ones are taken: old and new are never held at once.
+    const std::size_t bytes = stride_ * static_cast<std::size_t>(height);
+    if (bytes > pixels_.capacity()) pixels_ = {};
+    pixels_.resize(bytes);
+    width_ = width;
+    height_ = height;
+}
+
+void Bitmap::Reserve(std::int32_t width, std::int32_t height) {
+    pixels_.reserve(StrideFor(std::max(width, 0)) * static_cast<std::size_t>(std::max(height, 0)));
+}
+
+Rect Bitmap::DrawArea() const {
+    return Intersect(clip_, Rect{0, 0, width_, height_});
 }
 
 void Bitmap::Release() {
@@ -64,7 +87,7 @@ void Bitmap::SetPixel(std::int32_t x, std::int32_t y, Color c) {
 }
 
 void Bitmap::FillRect(const Rect& r) {
-    const Rect c = Intersect(r, Rect{0, 0, width_, height_});
+    const Rect c = Intersect(r, DrawArea());
     if (c.Empty()) return;
     for (std::int32_t y = c.top; y < c.bottom; ++y)
         FillPixels(Row(y) + static_cast<std::size_t>(c.left) * 3, c.Width(), brushColor);
@@ -75,7 +98,7 @@ void Bitmap::FillAll(Color c) {
 }
 
 void Bitmap::DrawOpaque(std::int32_t x, std::int32_t y, const Bitmap& src) {
-    const Rect c = Intersect(Rect{x, y, x + src.width_, y + src.height_}, Rect{0, 0, width_, height_});
+    const Rect c = Intersect(Rect{x, y, x + src.width_, y + src.height_}, DrawArea());
     if (c.Empty()) return;
     const std::size_t bytes = static_cast<std::size_t>(c.Width()) * 3;
     for (std::int32_t row = c.top; row < c.bottom; ++row)
@@ -84,7 +107,7 @@ void Bitmap::DrawOpaque(std::int32_t x, std::int32_t y, const Bitmap& src) {
 }
 
 void Bitmap::DrawTransparent(std::int32_t x, std::int32_t y, const Bitmap& src) {
-    const Rect c = Intersect(Rect{x, y, x + src.width_, y + src.height_}, Rect{0, 0, width_, height_});
+    const Rect c = Intersect(Rect{x, y, x + src.width_, y + src.height_}, DrawArea());
     if (c.Empty()) return;
     for (std::int32_t row = c.top; row < c.bottom; ++row) {
         std::uint8_t* d = Row(row) + static_cast<std::size_t>(c.left) * 3;
@@ -100,7 +123,7 @@ void Bitmap::DrawTransparent(std::int32_t x, std::int32_t y, const Bitmap& src) 
 
 void Bitmap::StretchDraw(const Rect& dst, const Bitmap& src) {
     if (dst.Empty() || src.width_ == 0 || src.height_ == 0) return;
-    const Rect c = Intersect(dst, Rect{0, 0, width_, height_});
+    const Rect c = Intersect(dst, DrawArea());
     if (c.Empty()) return;
     const std::int64_t dw = dst.Width(), dh = dst.Height();
     // Source column for every destination column, computed once: whole pixels, no averaging.

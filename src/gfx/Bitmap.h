@@ -5,10 +5,25 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace vis {
+
+// Leaves new elements of a vector uninitialised when it is resized without a value: a scratch bitmap that
+// grows within its memory is drawn over wherever it is used, so zeroing it first would only cost time.
+template <class T> struct UninitialisedAllocator : std::allocator<T> {
+    template <class U> struct rebind { using other = UninitialisedAllocator<U>; };
+    UninitialisedAllocator() = default;
+    template <class U> UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
 
 class Bitmap {
 public:
@@ -21,6 +36,11 @@ public:
     void SetWidth(std::int32_t width) { SetSize(width, height_); }
     void SetHeight(std::int32_t height) { SetSize(width_, height); }
     void SetSize(std::int32_t width, std::int32_t height);
+    // Sets the size without keeping the pixels, for scratch bitmaps that are drawn afresh wherever they are
+    // used: what the pixels hold afterwards is unspecified. Memory is kept for a later, larger size.
+    void Reshape(std::int32_t width, std::int32_t height);
+    // Makes room for width x height, so that Reshape up to that size does not reallocate.
+    void Reserve(std::int32_t width, std::int32_t height);
     // Frees the pixels; the bitmap is 0 x 0 afterwards.
     void Release();
 
@@ -36,6 +56,14 @@ public:
     Color brushColor = clWhite;
     Color penColor = clBlack;
 
+    // Drawing onto this bitmap (fills, shapes and copies; not FillAll) is clipped to this rectangle as well as
+    // to the bitmap. Unlimited unless set.
+    void SetClip(const Rect& clip) { clip_ = clip; }
+    void ResetClip() { clip_ = kNoClip; }
+    Rect Clip() const { return clip_; }
+    // The part of the bitmap that drawing reaches: the bitmap within the clip rectangle.
+    Rect DrawArea() const;
+
     // Canvas operations, GDI semantics: rectangles include left/top, exclude right/bottom, and are clipped.
     void FillRect(const Rect& r);      // with the brush
     void FillAll(Color c);             // every pixel, ignoring the brush
@@ -50,9 +78,11 @@ public:
     friend bool operator==(const Bitmap& a, const Bitmap& b);
 
 private:
-    std::int32_t width_ = 0, height_ = 0;
-    std::size_t stride_ = 0;
-    std::vector<std::uint8_t> pixels_;
+  static constexpr Rect kNoClip{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+  Rect clip_ = kNoClip;
+  std::int32_t width_ = 0, height_ = 0;
+  std::size_t stride_ = 0;
+  std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> pixels_;
 };
 
 } // namespace vis

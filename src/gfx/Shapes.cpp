@@ -1,5 +1,5 @@
 // Filled ellipses and polygons on a bitmap, drawn row span by row span so that shapes far larger than the
-// bitmap cost only the rows and pixels that are visible.
+// bitmap (or its clip rectangle) cost only the rows and pixels that are drawn.
 #include "gfx/Bitmap.h"
 
 #include <algorithm>
@@ -12,11 +12,11 @@ namespace vis {
 
 namespace {
 
-// Fills the pixels first..last (inclusive) of row y with c, clipped to the bitmap.
-void FillSpan(Bitmap& bmp, std::int32_t y, std::int64_t first, std::int64_t last, Color c) {
-    first = std::max<std::int64_t>(first, 0);
-    last = std::min<std::int64_t>(last, bmp.Width() - 1);
-    if (first > last || y < 0 || y >= bmp.Height()) return;
+// Fills the pixels first..last (inclusive) of row y with c, clipped to the area drawn in.
+void FillSpan(Bitmap& bmp, const Rect& area, std::int32_t y, std::int64_t first, std::int64_t last, Color c) {
+    first = std::max<std::int64_t>(first, area.left);
+    last = std::min<std::int64_t>(last, area.right - 1);
+    if (first > last || y < area.top || y >= area.bottom) return;
     std::uint8_t* p = bmp.Row(y) + static_cast<std::size_t>(first) * 3;
     const auto n = static_cast<std::size_t>(last - first + 1);
     const auto b = static_cast<std::uint8_t>(c), g = static_cast<std::uint8_t>(c >> 8),
@@ -208,16 +208,17 @@ bool LineSpan(P64 a, P64 b, std::int64_t y, std::int64_t& first, std::int64_t& l
 } // namespace
 
 void Bitmap::Ellipse(const Rect& bounds) {
-    if (bounds.Empty() || width_ == 0 || height_ == 0) return;
+    const Rect area = DrawArea();
+    if (bounds.Empty() || area.Empty()) return;
     const EllipseRows rows(bounds);
-    const std::int64_t top = std::max<std::int64_t>(bounds.top, 0);
-    const std::int64_t bottom = std::min<std::int64_t>(bounds.bottom, height_);
+    const std::int64_t top = std::max<std::int64_t>(bounds.top, area.top);
+    const std::int64_t bottom = std::min<std::int64_t>(bounds.bottom, area.bottom);
     for (std::int64_t y = top; y < bottom; ++y) {
         std::int64_t first, last;
         if (!rows.Span(y, first, last)) continue;
         const auto row = static_cast<std::int32_t>(y);
         if (penColor == brushColor) {
-            FillSpan(*this, row, first, last, brushColor);
+            FillSpan(*this, area, row, first, last, brushColor);
             continue;
         }
         // The outline is the span's pixels that have no neighbour of the shape above, below or beside them.
@@ -233,17 +234,18 @@ void Bitmap::Ellipse(const Rect& bounds) {
             inLast = std::min(inLast, nl);
         }
         if (inFirst > inLast) {
-            FillSpan(*this, row, first, last, penColor);
+            FillSpan(*this, area, row, first, last, penColor);
         } else {
-            FillSpan(*this, row, first, inFirst - 1, penColor);
-            FillSpan(*this, row, inFirst, inLast, brushColor);
-            FillSpan(*this, row, inLast + 1, last, penColor);
+            FillSpan(*this, area, row, first, inFirst - 1, penColor);
+            FillSpan(*this, area, row, inFirst, inLast, brushColor);
+            FillSpan(*this, area, row, inLast + 1, last, penColor);
         }
     }
 }
 
 void Bitmap::Polygon(std::span<const Point> points) {
-    if (points.empty() || width_ == 0 || height_ == 0) return;
+    const Rect area = DrawArea();
+    if (points.empty() || area.Empty()) return;
     const std::vector<P64> v = GuardClip(points);
     if (v.empty()) return;
     std::int64_t minY = v[0].y, maxY = v[0].y;
@@ -251,8 +253,8 @@ void Bitmap::Polygon(std::span<const Point> points) {
         minY = std::min(minY, p.y);
         maxY = std::max(maxY, p.y);
     }
-    const std::int64_t top = std::max<std::int64_t>(minY, 0);
-    const std::int64_t bottom = std::min<std::int64_t>(maxY, height_ - 1);
+    const std::int64_t top = std::max<std::int64_t>(minY, area.top);
+    const std::int64_t bottom = std::min<std::int64_t>(maxY, area.bottom - 1);
     std::vector<std::int64_t> crossings;
     for (std::int64_t y = top; y <= bottom; ++y) {
         const auto row = static_cast<std::int32_t>(y);
@@ -269,11 +271,12 @@ void Bitmap::Polygon(std::span<const Point> points) {
         }
         std::sort(crossings.begin(), crossings.end());
         for (std::size_t i = 0; i + 1 < crossings.size(); i += 2)
-            FillSpan(*this, row, crossings[i], crossings[i + 1] - 1, brushColor);
+            FillSpan(*this, area, row, crossings[i], crossings[i + 1] - 1, brushColor);
         // Outline, one pixel wide, along every edge including the closing one.
         for (std::size_t i = 0; i < v.size(); ++i) {
             std::int64_t first, last;
-            if (LineSpan(v[i], v[(i + 1) % v.size()], y, first, last)) FillSpan(*this, row, first, last, penColor);
+            if (LineSpan(v[i], v[(i + 1) % v.size()], y, first, last))
+                FillSpan(*this, area, row, first, last, penColor);
         }
     }
 }

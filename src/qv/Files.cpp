@@ -2,6 +2,7 @@
 
 #include "qv/Errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -72,22 +73,69 @@ bool ForceDirectories(const std::string& path) {
     return FolderExists(path);
 }
 
+namespace {
+// The bound plus one byte, the most a read needs to take to see that a file is past the bound.
+std::uintmax_t OneMore(std::uintmax_t maxBytes) {
+    return maxBytes == UINTMAX_MAX ? maxBytes : maxBytes + 1;
+}
+} // namespace
+
 std::optional<std::string> ReadFileBounded(const std::string& path, std::uintmax_t maxBytes) {
+#ifdef _WIN32
     // Regular files only: a named pipe or a device would make the read wait or run on for ever.
     std::error_code ec;
     if (!fs::is_regular_file(FsPath(path), ec)) return std::nullopt;
+    const std::uintmax_t size = fs::file_size(FsPath(path), ec);
+    if (ec || size > maxBytes) return std::nullopt;
     std::ifstream f(FsPath(path), std::ios::binary);
     if (!f) return std::nullopt;
-    std::string bytes;
-    char buf[65536];
-    while (f) {
-        f.read(buf, sizeof buf);
-        auto got = static_cast<std::size_t>(f.gcount());
-        if (bytes.size() + got > maxBytes) return std::nullopt;
-        bytes.append(buf, got);
+    // One read of the whole file; asking for a byte more tells whether it grew since its size was taken.
+    std::string bytes(static_cast<std::size_t>(size) + 1, '\0');
+    f.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::size_t got = static_cast<std::size_t>(f.gcount());
+    // The file grew after it was measured: read on, within the bound.
+    while (f && got == bytes.size() && got <= maxBytes) {
+        bytes.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(bytes.size() + 65536, OneMore(maxBytes))));
+        f.read(bytes.data() + got, static_cast<std::streamsize>(bytes.size() - got));
+        got += static_cast<std::size_t>(f.gcount());
     }
-    if (f.bad()) return std::nullopt;
+    if (f.bad() || got > maxBytes) return std::nullopt;
+    bytes.resize(got);
     return bytes;
+#else
+    // Non-blocking, so that opening a named pipe does not wait for a writer; only a regular file is read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+        static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    // One read of the whole file, its size taken from the open file; asking for a byte more tells whether it
+    // grew meanwhile. A read cut short (a signal, a file system that hands out less) goes on where it stopped.
+    const auto size = static_cast<std::size_t>(st.st_size);
+    std::string bytes(size + 1, '\0');
+    std::size_t got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            // The file grew after it was measured: read on, within the bound.
+            if (bytes.size() > maxBytes) break;
+            bytes.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(bytes.size() + 65536, OneMore(maxBytes))));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n < 0) got = std::string::npos;
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (got == std::string::npos || got > maxBytes) return std::nullopt;
+    bytes.resize(got);
+    return bytes;
+#endif
 }
 
 std::string InOutErrorText(int code) {

@@ -46,6 +46,9 @@ public:
     bool IdleAttached() const { return attached_; }
     // Milliseconds until the next tick is due (0 when due now); nullopt while no idle handler is attached.
     std::optional<std::uint32_t> MsUntilDue();
+    // The clock reading at which the next tick is due: the last tick's start plus the interval. It may lie in
+    // the past when the tick is overdue.
+    std::uint32_t DueTime() const { return lastTickTime_ + static_cast<std::uint32_t>(interval_); }
 
 private:
     void SignalActivate();

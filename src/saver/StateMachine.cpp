@@ -6,13 +6,14 @@
 namespace vis {
 
 namespace {
-// Prepares the accumulating mask for a phase: the frame's size, filled with `fill`, brush `brush`.
-void PrepareTrailMask(Bitmap& mask, const Bitmap& frame, Color fill, Color brush) {
-    // Filled whole below: its old pixels go first, so old and new are never held at once.
-    mask.Release();
-    mask.SetSize(frame.Width(), frame.Height());
+// Prepares the accumulating mask for a phase: the frame's size, filled with `fill`, brush `brush`. Only the
+// part that the window shows at the frame's place is filled: the effects compose and draw no other part, and
+// the place stays the same until the mask is prepared again.
+void PrepareTrailMask(TFmqv& fm, const Bitmap& frame, Color fill, Color brush) {
+    Bitmap& mask = fm.TrailMask;
+    mask.Reshape(frame.Width(), frame.Height());
     mask.brushColor = fill;
-    mask.FillRect(Rect{0, 0, mask.Width(), mask.Height()});
+    mask.FillRect(fm.VisiblePart(mask));
     mask.brushColor = brush;
 }
 } // namespace
@@ -28,7 +29,7 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
     switch (SlideState) {
     case 1:
         Present(CurrentFrame);
-        PrepareTrailMask(TrailMask, CurrentFrame, clWhite, clBlack);
+        PrepareTrailMask(*this, CurrentFrame, clWhite, clBlack);
         EffectStep = 0;
         Timer1.SetInterval(ShowTime);
         if (FirstRound) Timer1.SetInterval(100);
@@ -40,10 +41,10 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
         StepTransition();
         break;
     case 3: {
-        StepMask.Release();
-        StepMask.SetSize(CurrentFrame.Width(), CurrentFrame.Height());
+        // Black wherever the old picture shows; what lies outside the window is never drawn.
+        StepMask.Reshape(CurrentFrame.Width(), CurrentFrame.Height());
         StepMask.brushColor = clBlack;
-        StepMask.FillRect(Rect{0, 0, StepMask.Width(), StepMask.Height()});
+        StepMask.FillRect(VisiblePart(StepMask));
         if (RandomPosition) {
             PresentAt(StepMask, Point{PosX, PosY});
             // A picture larger than the window on an axis cannot move on it: it is centred there.
@@ -54,7 +55,7 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
         } else {
             Present(StepMask);
         }
-        PrepareTrailMask(TrailMask, NextFrame, clBlack, clWhite);
+        PrepareTrailMask(*this, NextFrame, clBlack, clWhite);
         EffectStep = 0;
         Timer1.SetInterval(HideTime);
         if (FirstRound) {

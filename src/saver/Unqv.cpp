@@ -4,6 +4,7 @@
 #include "qv/Errors.h"
 #include "qv/Files.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace vis {
@@ -150,6 +151,17 @@ void TFmqv::FormMouseMove(int, int x, int y) {
 Point TFmqv::PlacePicture(const Bitmap& b) const {
     if (RandomPosition) return {PosX, PosY};
     return {(screen_.Width() - b.Width()) / 2, (screen_.Height() - b.Height()) / 2};
+}
+
+Rect TFmqv::VisiblePart(const Bitmap& b) const {
+    const Point at = PlacePicture(b);
+    const std::int64_t left = std::max<std::int64_t>(0, -std::int64_t{at.x});
+    const std::int64_t top = std::max<std::int64_t>(0, -std::int64_t{at.y});
+    const std::int64_t right = std::min<std::int64_t>(b.Width(), std::int64_t{screen_.Width()} - at.x);
+    const std::int64_t bottom = std::min<std::int64_t>(b.Height(), std::int64_t{screen_.Height()} - at.y);
+    if (right <= left || bottom <= top) return Rect{};
+    return Rect{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top), static_cast<std::int32_t>(right),
+                static_cast<std::int32_t>(bottom)};
 }
 
 void TFmqv::PresentAt(const Bitmap& b, Point at) {

@@ -77,6 +77,9 @@ public:
     std::int32_t NextPictureNumber() const;
     void ChooseEffect();
     Point PlacePicture(const Bitmap& b) const;
+    // The part of a picture-sized bitmap, in its own coordinates, that lands inside the window when it is drawn
+    // at PlacePicture(b); the rest of it is never seen.
+    Rect VisiblePart(const Bitmap& b) const;
     // Draws b opaquely on the window at `at`, or at PlacePicture(b).
     void PresentAt(const Bitmap& b, Point at);
     void Present(const Bitmap& b) { PresentAt(b, PlacePicture(b)); }

@@ -261,7 +261,9 @@ void QtSaverWindow::Rearm() {
         return;
     }
     const std::int64_t due = clock_.LastReadMs64() + *wait;
-    if (*wait > 0) dueMs_ = due;
+    // An overdue tick was due before now: the log notes that time, not the moment it is armed for.
+    const auto now32 = static_cast<std::uint32_t>(clock_.LastReadMs64());
+    dueMs_ = clock_.LastReadMs64() + static_cast<std::int32_t>(session_->Form().Timer1.DueTime() - now32);
     if (options_.spin) {
         frameTimer_.start(0);
     } else if (timerFd_ >= 0) {
