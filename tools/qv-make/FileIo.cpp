@@ -34,19 +34,15 @@ std::string ReadInputFile(const std::string& path, std::uintmax_t maxBytes) {
     const auto status = std::filesystem::status(FsPath(path), ec);
     if (ec || !std::filesystem::exists(status)) throw MakeError("cannot read " + path + ": no such file");
     if (std::filesystem::is_directory(status)) throw MakeError("cannot read " + path + ": it is a folder");
-    File f = Open(path, "rb");
-    if (!f) throw MakeError("cannot read " + path + ": " + std::strerror(errno));
-    std::string bytes;
-    char buf[65536];
-    for (;;) {
-        const std::size_t got = std::fread(buf, 1, sizeof buf, f.get());
-        if (bytes.size() + got > maxBytes)
-            throw MakeError("cannot read " + path + ": larger than " + std::to_string(maxBytes >> 20) + " MiB");
-        bytes.append(buf, got);
-        if (got < sizeof buf) break;
-    }
-    if (std::ferror(f.get())) throw MakeError("cannot read " + path + ": read error");
-    return bytes;
+    if (!std::filesystem::is_regular_file(status)) throw MakeError("cannot read " + path + ": not a regular file");
+    const std::uintmax_t size = std::filesystem::file_size(FsPath(path), ec);
+    if (!ec && size > maxBytes)
+        throw MakeError("cannot read " + path + ": larger than " + std::to_string(maxBytes >> 20) + " MiB");
+    // The one reader of the project: a regular file in one read of its size, within the bound.
+    errno = 0;
+    auto bytes = ReadFileBounded(path, maxBytes);
+    if (!bytes) throw MakeError("cannot read " + path + ": " + (errno ? std::strerror(errno) : "read error"));
+    return std::move(*bytes);
 }
 
 void WriteOutputFile(const std::string& path, const std::string& bytes) {

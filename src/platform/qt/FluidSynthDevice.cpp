@@ -26,7 +26,7 @@ const char* Env(const char* name) {
 std::string DefaultSoundFont() {
     for (const char* path : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2",
                              "/usr/share/sounds/sf2/FluidR3_GM.sf2"}) {
-        if (std::ifstream(path).good()) return path;
+        if (FileExists(path)) return path;
     }
     return {};
 }

@@ -6,6 +6,7 @@
 #include "platform/posix/XscreensaverConfig.h"
 #include "platform/qt/DialogLoop.h"
 #include "platform/qt/QtApplication.h"
+#include "platform/qt/X11Window.h"
 #include "platform/qt/XdgShell.h"
 #include "qv/Dispatch.h"
 
@@ -18,9 +19,6 @@
 #include <QPushButton>
 #include <QScreen>
 
-// Last: Xlib's macros (Bool, None, ...) would clash with Qt's names.
-#include <X11/Xlib.h>
-
 namespace vis {
 
 namespace {
@@ -31,12 +29,6 @@ QFont PixelFont(const char* family, int pixels) {
     QFont f(QString::fromUtf8(family));
     f.setPixelSize(pixels);
     return f;
-}
-
-void* X11Display() {
-    if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
-        return x11->display();
-    return nullptr;
 }
 
 } // namespace
@@ -93,21 +85,10 @@ void InstallerWindow::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-void SwitchXScreenSaver(void* display, bool on) {
-    auto* dpy = static_cast<Display*>(display);
-    if (!dpy) return;
-    int timeout = 0, interval = 0, preferBlanking = 0, allowExposures = 0;
-    XGetScreenSaver(dpy, &timeout, &interval, &preferBlanking, &allowExposures);
-    // Only an X saver that is off changes: a timeout the user chose stays as it is.
-    if (on && timeout == 0) XSetScreenSaver(dpy, -1, interval, preferBlanking, allowExposures);
-    else if (!on && timeout != 0) XSetScreenSaver(dpy, 0, interval, preferBlanking, allowExposures);
-    XFlush(dpy);
-}
-
 RoleResult RunInstallerRole(QtApplication& app, const RoleStart& start) {
     const std::string& programPath = start.programPath;
     PosixInstallerFiles files;
-    void* display = X11Display();
+    void* display = X11DisplayOfApplication();
     XscreensaverSettings settings(XscreensaverConfigPath(), kXscreensaverDefaultsFile,
                                   [display](bool on) { SwitchXScreenSaver(display, on); });
     XdgShell shell;

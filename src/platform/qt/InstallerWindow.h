@@ -45,10 +45,6 @@ private:
     QPushButton* button1_ = nullptr;
 };
 
-// Switches the X server's own screen saver on (a timeout of 0 becomes the server's default) or off.
-// display is a Display*; null does nothing.
-void SwitchXScreenSaver(void* display, bool on);
-
 // The installer role: installs the program beside its velloran folder, records it in ~/.xscreensaver and shows
 // the window until it closes. The QApplication and the application object exist already.
 RoleResult RunInstallerRole(QtApplication& app, const RoleStart& start);
