@@ -78,9 +78,9 @@ void BM_EffectPhase(benchmark::State& state) {
         fm.TrailMask.SetSize(frame.Width(), frame.Height());
         fm.TrailMask.FillAll(out ? clWhite : clBlack);
         fm.TrailMask.brushColor = out ? clBlack : clWhite;
-        fm.EffectNo = n;
+        fm.EffectNo = static_cast<EffectNumber>(n);
         fm.EffectStep = 0;
-        fm.SlideState = out ? 2 : 4;
+        fm.SlideState = out ? kPictureGoesOut : kPictureComesIn;
     };
     // One phase untimed first: the scratch bitmaps are then at their size and their memory mapped, as in a
     // running show; what a step costs beyond that, every time, is what the table shows.

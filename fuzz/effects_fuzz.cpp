@@ -104,17 +104,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fm.CurrentFrame = fm.CurrentPicture;
     fm.NextFrame = fm.NextPicture;
     fm.PicturesLoaded = true;
-    fm.SlideState = 1;
+    fm.SlideState = kLayOutPicture;
 
     Tick(fm); // state 1: shows the picture, prepares the out phase
     if (fm.SlideState != 2) std::abort();
-    fm.EffectNo = outEffect;
+    fm.EffectNo = static_cast<EffectNumber>(outEffect);
     const auto outTicks = RunPhase(fm, 2);
     if (!outTicks || fm.SlideState != 3 || *outTicks != (outEffect == 1 ? 1 : 20)) std::abort();
 
     Tick(fm); // state 3: blacks the picture out, places the next one, prepares the in phase
     if (fm.SlideState != 4) std::abort();
-    fm.EffectNo = inEffect;
+    fm.EffectNo = static_cast<EffectNumber>(inEffect);
     const auto inTicks = RunPhase(fm, 4);
     if (!inTicks || fm.SlideState != 5 || *inTicks != (inEffect == 1 ? 1 : 20)) std::abort();
 

@@ -220,7 +220,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (int i = 0; i < loads; ++i) {
         fm.PicturesLoaded = false;
-        fm.SlideState = 5;
+        fm.SlideState = kPictureShownWhole;
         try {
             fm.LoadPicturePair();
         } catch (const vis::EInvalidGraphic&) {

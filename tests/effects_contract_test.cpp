@@ -21,7 +21,7 @@ TEST_P(EveryEffect, DoesNothingOutsideATransition) {
         TFmqv& fm = h.Fm();
         h.Step(); // leave something in every bitmap
         fm.Timer1.SetInterval(1234);
-        fm.SlideState = state;
+        fm.SlideState = static_cast<SlideStates>(state);
         const Bitmap composite = fm.Composite, step = fm.StepMask, trail = fm.TrailMask;
         const ScreenImage screen = fm.Screen();
         const Bitmap current = fm.CurrentFrame, next = fm.NextFrame;

@@ -23,7 +23,7 @@ struct EffectBench {
         source = picture;
         frame = picture;
         fm().EffectStep = 0;
-        fm().SlideState = state;
+        fm().SlideState = static_cast<SlideStates>(state);
         fm().Timer1.SetInterval(777);
     }
     // The window's pixels where the frame lies.
@@ -168,7 +168,7 @@ TEST(EffectFramework, StepCallsOutsideATransitionChangeNothing) {
             Bitmap picture(20, 10);
             picture.FillAll(0x336699);
             b.BeginPhase(2, picture);
-            b.fm().SlideState = state;
+            b.fm().SlideState = static_cast<SlideStates>(state);
             b.fm().EffectStep = 7;
             const ScreenImage screen = b.fm().Screen();
             b.fm().TakeDrawn();

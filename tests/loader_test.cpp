@@ -69,7 +69,7 @@ class LoaderTest : public ::testing::Test {
     // first pause (which ends the first round) lies between the first load and the second.
     std::pair<int, int> Load() {
         fm_->PicturesLoaded = false;
-        fm_->SlideState = 5;
+        fm_->SlideState = kPictureShownWhole;
         fm_->LoadPicturePair();
         fm_->FirstRound = false;
         EXPECT_TRUE(fm_->PicturesLoaded);
@@ -301,7 +301,7 @@ TEST_F(LoaderTest, UnreadableCurrentPictureClosesTheWindow) {
         WritePictures(0, 2);
         test::WriteBytes(PicturePath(0), bytes);
         Start(2);
-        fm_->SlideState = 5;
+        fm_->SlideState = kPictureShownWhole;
         fm_->LoadPicturePair();
         EXPECT_TRUE(fm_->Closing());
         EXPECT_EQ(window_.endLoopCalls, 1);
@@ -319,7 +319,7 @@ TEST_F(LoaderTest, UnreadableNextPictureClosesAfterTheCurrentOneWasLoaded) {
     Start(2);
     Load();
     fm_->PicturesLoaded = false;
-    fm_->SlideState = 5;
+    fm_->SlideState = kPictureShownWhole;
     fm_->LoadPicturePair();
     EXPECT_TRUE(fm_->Closing());
     EXPECT_TRUE(fm_->PicturesLoaded);
@@ -337,7 +337,7 @@ TEST_F(LoaderTest, TooLargeCurrentPictureRaisesAndTheNextLoadMovesOn) {
     Load();
     test::WriteBytes(PicturePath(1), test::ClaimSize(EncodeJpeg(PictureContent(1), 90), 65500, 65500));
     fm_->PicturesLoaded = false;
-    fm_->SlideState = 5;
+    fm_->SlideState = kPictureShownWhole;
     EXPECT_THROW(fm_->LoadPicturePair(), EPictureTooLarge);
     EXPECT_FALSE(fm_->PicturesLoaded);
     EXPECT_FALSE(fm_->Closing());
@@ -351,7 +351,7 @@ TEST_F(LoaderTest, TooLargeNextPictureRaisesWithTheCurrentOneLoaded) {
     Start(3);
     Load();
     fm_->PicturesLoaded = false;
-    fm_->SlideState = 5;
+    fm_->SlideState = kPictureShownWhole;
     EXPECT_THROW(fm_->LoadPicturePair(), EPictureTooLarge);
     EXPECT_TRUE(fm_->PicturesLoaded);
     EXPECT_EQ(Number(fm_->CurrentPicture), 1);

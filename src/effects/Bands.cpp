@@ -17,7 +17,7 @@ enum class Band { Vertical, Horizontal };
 
 // window: a white band on black whose factor runs with k going out (Tate, Yoko); otherwise a black band on
 // white whose factor runs with k coming in (Tate2, Yoko2).
-void BandStep(TFmqv& fm, Band band, bool window) {
+void BandStep(EffectContext fm, Band band, bool window) {
     const Color background = window ? clBlack : clWhite;
     RedrawnMaskStep(fm, background, background, [&](const EffectPhase& p, Bitmap& mask) {
         const std::int32_t w = mask.Width(), h = mask.Height();
@@ -32,16 +32,16 @@ void BandStep(TFmqv& fm, Band band, bool window) {
 }
 } // namespace
 
-void StepTate(TFmqv& fm) {
+void StepTate(EffectContext fm) {
     BandStep(fm, Band::Vertical, true);
 }
-void StepTate2(TFmqv& fm) {
+void StepTate2(EffectContext fm) {
     BandStep(fm, Band::Vertical, false);
 }
-void StepYoko(TFmqv& fm) {
+void StepYoko(EffectContext fm) {
     BandStep(fm, Band::Horizontal, true);
 }
-void StepYoko2(TFmqv& fm) {
+void StepYoko2(EffectContext fm) {
     BandStep(fm, Band::Horizontal, false);
 }
 

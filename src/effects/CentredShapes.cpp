@@ -35,7 +35,7 @@ enum class Shape { Square, Circle };
 
 // window: a white shape on black whose factor runs with k going out (Seihoukei, En); otherwise a black shape on
 // white whose factor runs with k coming in (Seihoukei2, En2).
-void CentredShapeStep(TFmqv& fm, Shape shape, bool window) {
+void CentredShapeStep(EffectContext fm, Shape shape, bool window) {
     const Color background = window ? clBlack : clWhite;
     RedrawnMaskStep(fm, background, background, [&](const EffectPhase& p, Bitmap& mask) {
         const std::int32_t w = mask.Width(), h = mask.Height();
@@ -49,16 +49,16 @@ void CentredShapeStep(TFmqv& fm, Shape shape, bool window) {
 }
 } // namespace
 
-void StepSeihoukei(TFmqv& fm) {
+void StepSeihoukei(EffectContext fm) {
     CentredShapeStep(fm, Shape::Square, true);
 }
-void StepSeihoukei2(TFmqv& fm) {
+void StepSeihoukei2(EffectContext fm) {
     CentredShapeStep(fm, Shape::Square, false);
 }
-void StepEn(TFmqv& fm) {
+void StepEn(EffectContext fm) {
     CentredShapeStep(fm, Shape::Circle, true);
 }
-void StepEn2(TFmqv& fm) {
+void StepEn2(EffectContext fm) {
     CentredShapeStep(fm, Shape::Circle, false);
 }
 

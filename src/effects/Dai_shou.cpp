@@ -1,8 +1,8 @@
 // Dai_shou: the picture shrinks toward the centre of its area on black, or grows from it; StepMask holds the
 // scaled picture and is drawn opaque, so the picture's own white stays white.
+#include "effects/EffectContext.h"
 #include "effects/EffectGeometry.h"
 #include "effects/Effects.h"
-#include "saver/Unqv.h"
 
 namespace vis {
 
@@ -11,7 +11,7 @@ Point ScaledSize(std::int32_t w, std::int32_t h, std::int32_t f) {
             static_cast<std::int32_t>(h - std::int64_t{h} * f / 21)};
 }
 
-void StepDai_shou(TFmqv& fm) {
+void StepDai_shou(EffectContext fm) {
     const auto phase = BeginEffectStep(fm);
     if (!phase) return;
     const Bitmap& frame = phase->frame;

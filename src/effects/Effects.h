@@ -1,6 +1,7 @@
 #pragma once
 // The sixteen transition effects and the framework they share. An effect is a plain function over the saver
-// window; it keeps no state of its own.
+// window's effect context; it keeps no state of its own.
+#include "effects/EffectContext.h"
 #include "gfx/Bitmap.h"
 
 #include <cstdint>
@@ -8,9 +9,7 @@
 
 namespace vis {
 
-class TFmqv;
-
-using EffectStepFn = void (*)(TFmqv&);
+using EffectStepFn = void (*)(EffectContext);
 
 // One step of a phase as the skeleton sets it up: direction, step number k (1..20) and the frame F with its
 // source picture.
@@ -24,34 +23,34 @@ struct EffectPhase {
 };
 
 // Skeleton steps 1 and 2: nothing (and no count) outside states 2 and 4; otherwise EffectStep + 1.
-std::optional<EffectPhase> BeginEffectStep(TFmqv& fm);
+std::optional<EffectPhase> BeginEffectStep(EffectContext fm);
 // Sets Timer1's interval to StepInterval and, after step 20, hands the next state to the state machine.
-void EndEffectStep(TFmqv& fm, const EffectPhase& phase);
+void EndEffectStep(EffectContext fm, const EffectPhase& phase);
 // Sizes b to F's size, width first, then height.
 void SizeToFrame(Bitmap& b, const Bitmap& frame);
 // Composes F and mask M in Composite (M's white transparent) and presents Composite at the picture's place.
-void ComposeAndPresent(TFmqv& fm, const Bitmap& frame, const Bitmap& mask);
+void ComposeAndPresent(EffectContext fm, const Bitmap& frame, const Bitmap& mask);
 
 // Calls effect n (1..16); any other number does nothing.
-void RunEffectStep(TFmqv& fm, int effectNo);
+void RunEffectStep(EffectContext fm, int effectNo);
 // The effect's name as its settings box carries it ("Normal", "FadeInOut", ... "Kazaguruma"); "" if none.
 const char* EffectName(int effectNo);
 
-void StepNormal(TFmqv& fm);
-void StepFadeInOut(TFmqv& fm);
-void StepSikaku(TFmqv& fm);
-void StepTatesen(TFmqv& fm);
-void StepYokosen(TFmqv& fm);
-void StepSeihoukei(TFmqv& fm);
-void StepSeihoukei2(TFmqv& fm);
-void StepEn(TFmqv& fm);
-void StepEn2(TFmqv& fm);
-void StepTate(TFmqv& fm);
-void StepTate2(TFmqv& fm);
-void StepYoko(TFmqv& fm);
-void StepYoko2(TFmqv& fm);
-void StepDai_shou(TFmqv& fm);
-void StepTokei(TFmqv& fm);
-void StepKazaguruma(TFmqv& fm);
+void StepNormal(EffectContext fm);
+void StepFadeInOut(EffectContext fm);
+void StepSikaku(EffectContext fm);
+void StepTatesen(EffectContext fm);
+void StepYokosen(EffectContext fm);
+void StepSeihoukei(EffectContext fm);
+void StepSeihoukei2(EffectContext fm);
+void StepEn(EffectContext fm);
+void StepEn2(EffectContext fm);
+void StepTate(EffectContext fm);
+void StepTate2(EffectContext fm);
+void StepYoko(EffectContext fm);
+void StepYoko2(EffectContext fm);
+void StepDai_shou(EffectContext fm);
+void StepTokei(EffectContext fm);
+void StepKazaguruma(EffectContext fm);
 
 } // namespace vis

@@ -1,8 +1,8 @@
 // Effect 2, a fade through black in 20 steps. Every step starts again from the undimmed picture and scales
 // each byte down by (k - 1) / 19 going out or (20 - k) / 19 coming in, so out step k and in step 21 - k give
 // the same bytes; no mask is involved and the frame is left darkened.
+#include "effects/EffectContext.h"
 #include "effects/Effects.h"
-#include "saver/Unqv.h"
 
 #include <cstdint>
 
@@ -40,7 +40,7 @@ void DimRowInPlace(std::uint8_t* row, std::size_t n, u16 dim) {
 
 } // namespace
 
-void StepFadeInOut(TFmqv& fm) {
+void StepFadeInOut(EffectContext fm) {
     const auto phase = BeginEffectStep(fm);
     if (!phase) return;
     Bitmap& frame = phase->frame;

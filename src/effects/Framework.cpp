@@ -1,23 +1,23 @@
 #include "effects/Effects.h"
 
 #include "effects/Compose.h"
-#include "saver/Unqv.h"
+#include "effects/EffectContext.h"
 
 #include <array>
 
 namespace vis {
 
-std::optional<EffectPhase> BeginEffectStep(TFmqv& fm) {
-    if (fm.SlideState != 2 && fm.SlideState != 4) return std::nullopt;
-    const bool out = fm.SlideState == 2;
+std::optional<EffectPhase> BeginEffectStep(EffectContext fm) {
+    if (fm.SlideState != kPictureGoesOut && fm.SlideState != kPictureComesIn) return std::nullopt;
+    const bool out = fm.SlideState == kPictureGoesOut;
     ++fm.EffectStep;
     return EffectPhase{out, fm.EffectStep, out ? fm.CurrentFrame : fm.NextFrame,
                        out ? fm.CurrentPicture : fm.NextPicture};
 }
 
-void EndEffectStep(TFmqv& fm, const EffectPhase& phase) {
-    fm.Timer1.SetInterval(fm.StepInterval);
-    if (phase.k == 20) fm.SlideState = phase.out ? 3 : 5;
+void EndEffectStep(EffectContext fm, const EffectPhase& phase) {
+    fm.SetInterval(fm.StepInterval);
+    if (phase.k == 20) fm.SlideState = phase.out ? kPauseBegins : kPictureShownWhole;
 }
 
 void SizeToFrame(Bitmap& b, const Bitmap& frame) {
@@ -26,7 +26,7 @@ void SizeToFrame(Bitmap& b, const Bitmap& frame) {
     b.Reshape(frame.Width(), frame.Height());
 }
 
-void ComposeAndPresent(TFmqv& fm, const Bitmap& frame, const Bitmap& mask) {
+void ComposeAndPresent(EffectContext fm, const Bitmap& frame, const Bitmap& mask) {
     // Only the part that lands inside the window is composed: the rest of Composite is never shown.
     ComposeMasked(fm.Composite, frame, mask, fm.VisiblePart(fm.Composite));
     fm.Present(fm.Composite);
@@ -57,12 +57,12 @@ constexpr std::array<EffectEntry, 16> kEffects{{
 }};
 } // namespace
 
-void RunEffectStep(TFmqv& fm, int effectNo) {
-    if (effectNo >= 1 && effectNo <= 16) kEffects[static_cast<std::size_t>(effectNo - 1)].step(fm);
+void RunEffectStep(EffectContext fm, int effectNo) {
+    if (effectNo >= kNormal && effectNo <= kKazaguruma) kEffects[static_cast<std::size_t>(effectNo - 1)].step(fm);
 }
 
 const char* EffectName(int effectNo) {
-    return effectNo >= 1 && effectNo <= 16 ? kEffects[static_cast<std::size_t>(effectNo - 1)].name : "";
+    return effectNo >= kNormal && effectNo <= kKazaguruma ? kEffects[static_cast<std::size_t>(effectNo - 1)].name : "";
 }
 
 } // namespace vis

@@ -4,7 +4,7 @@
 
 namespace vis {
 
-void StepKazaguruma(TFmqv& fm) {
+void StepKazaguruma(EffectContext fm) {
     RedrawnMaskStep(fm, clWhite, clBlack, [](const EffectPhase& p, Bitmap& mask) {
         const std::int32_t w = mask.Width(), h = mask.Height(), k = p.k;
         const std::int32_t cx = w / 2, cy = h / 2, dx = w / 40, dy = h / 40;

@@ -9,7 +9,7 @@ namespace {
 constexpr std::int32_t kBand = 20;
 }
 
-void StepTatesen(TFmqv& fm) {
+void StepTatesen(EffectContext fm) {
     TrailMaskStep(fm, [](const EffectPhase& p, Bitmap& mask) {
         // Every stripe runs the frame's whole height, and the mask began the phase in one colour, so all its
         // rows are alike: the stripes go into the first row that shows, which is then copied to the others.
@@ -27,7 +27,7 @@ void StepTatesen(TFmqv& fm) {
     });
 }
 
-void StepYokosen(TFmqv& fm) {
+void StepYokosen(EffectContext fm) {
     TrailMaskStep(fm, [](const EffectPhase& p, Bitmap& mask) {
         for (std::int32_t i = 0; i <= p.frame.Height() / kBand; ++i) {
             const std::int32_t y = kBand * i + p.k - 1;

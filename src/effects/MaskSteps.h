@@ -1,14 +1,14 @@
 #pragma once
 // The two kinds of step the mask effects share, so that an effect's own code is only its geometry.
+#include "effects/EffectContext.h"
 #include "effects/Effects.h"
-#include "saver/Unqv.h"
 
 namespace vis {
 
 // A step of an effect that adds to TrailMask (Sikaku, Tatesen, Yokosen). The state machine prepared the mask
 // and left the brush that hides (black, going out) or uncovers (white, coming in); draw(phase, mask) only fills
 // with that brush, so the drawing accumulates over the phase.
-template <class Draw> void TrailMaskStep(TFmqv& fm, Draw draw) {
+template <class Draw> void TrailMaskStep(EffectContext fm, Draw draw) {
     const auto phase = BeginEffectStep(fm);
     if (!phase) return;
     SizeToFrame(fm.Composite, phase->frame);
@@ -22,7 +22,7 @@ template <class Draw> void TrailMaskStep(TFmqv& fm, Draw draw) {
 
 // A step of an effect that redraws StepMask whole. The mask takes F's size and is filled with the phase's
 // background; brush and pen take the other colour before draw(phase, mask) adds the step's shapes.
-template <class Draw> void RedrawnMaskStep(TFmqv& fm, Color outBackground, Color inBackground, Draw draw) {
+template <class Draw> void RedrawnMaskStep(EffectContext fm, Color outBackground, Color inBackground, Draw draw) {
     const auto phase = BeginEffectStep(fm);
     if (!phase) return;
     Bitmap& mask = fm.StepMask;

@@ -14,7 +14,7 @@ std::int32_t SikakuCellCount(std::int32_t w, std::int32_t h, std::int32_t k, std
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(n, 0, std::numeric_limits<std::int32_t>::max()));
 }
 
-void StepSikaku(TFmqv& fm) {
+void StepSikaku(EffectContext fm) {
     TrailMaskStep(fm, [&fm](const EffectPhase& p, Bitmap& mask) {
         const std::int32_t cw = fm.CellWidth, ch = fm.CellHeight;
         const std::int32_t n = SikakuCellCount(p.frame.Width(), p.frame.Height(), p.k, cw, ch);

@@ -38,7 +38,7 @@ std::vector<Point> HalfTurn(const TokeiGeometry& g, std::vector<Point> polygon) 
     return polygon;
 }
 
-void StepTokei(TFmqv& fm) {
+void StepTokei(EffectContext fm) {
     RedrawnMaskStep(fm, clWhite, clWhite, [](const EffectPhase& p, Bitmap& mask) {
         const TokeiGeometry g = TokeiGeometryFor(mask.Width(), mask.Height());
         const std::vector<Point> hand1 = TokeiHand(g, p.out, p.k);

@@ -100,7 +100,7 @@ void TFmqv::LoadPicturePair() {
     // Fresh working copies for the effects, toning included.
     CopyInto(CurrentFrame, CurrentPicture);
     CopyInto(NextFrame, NextPicture);
-    SlideState = 1;
+    SlideState = kLayOutPicture;
 }
 
 } // namespace vis

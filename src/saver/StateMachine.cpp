@@ -27,20 +27,20 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
         if (Closing()) return;
     }
     switch (SlideState) {
-    case 1:
+    case kLayOutPicture:
         Present(CurrentFrame);
         PrepareTrailMask(*this, CurrentFrame, clWhite, clBlack);
         EffectStep = 0;
         Timer1.SetInterval(ShowTime);
         if (FirstRound) Timer1.SetInterval(100);
         ChooseEffect();
-        SlideState = 2;
+        SlideState = kPictureGoesOut;
         break;
-    case 2:
-    case 4:
+    case kPictureGoesOut:
+    case kPictureComesIn:
         StepTransition();
         break;
-    case 3: {
+    case kPauseBegins: {
         // Black wherever the old picture shows; what lies outside the window is never drawn.
         StepMask.Reshape(CurrentFrame.Width(), CurrentFrame.Height());
         StepMask.brushColor = clBlack;
@@ -63,10 +63,10 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
             FirstRound = false;
         }
         ChooseEffect();
-        SlideState = 4;
+        SlideState = kPictureComesIn;
         break;
     }
-    case 5:
+    case kPictureShownWhole:
         Present(NextFrame);
         Timer1.SetInterval(10);
         PicturesLoaded = false;
@@ -84,7 +84,8 @@ void TFmqv::ChooseEffect() {
     bool any = false;
     for (bool on : EffectEnabled) any = any || on;
     // A mask that enables nothing would make the draw endless; it counts as all effects on instead.
-    do EffectNo = RandomBelow(16) + 1;
+    do
+        EffectNo = static_cast<EffectNumber>(RandomBelow(kEffectCount) + kNormal);
     while (any && !EffectEnabled[static_cast<std::size_t>(EffectNo - 1)]);
 }
 

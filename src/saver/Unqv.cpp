@@ -75,7 +75,7 @@ void TFmqv::FormCreate() {
     if (const auto installer = DataFile(datafile::kInstaller); !leaveDataFolderAlone_ && FileExists(installer))
         DeleteIfExists(installer);
     PicturesLoaded = false;
-    SlideState = 1;
+    SlideState = kLayOutPicture;
     Timer1.SetInterval(1000);
     PictureNo = -1;
     FirstRound = true;

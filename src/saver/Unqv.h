@@ -13,6 +13,7 @@
 #include "saver/DXClass.h"
 #include "saver/MediaPlayer.h"
 #include "saver/Random.h"
+#include "saver/SlideState.h"
 
 #include <array>
 #include <cstdint>
@@ -70,7 +71,7 @@ public:
 
     // Slideshow parts.
     void LoadPicturePair();
-    // The tick's action in states 2 and 4: one step of effect EffectNo.
+    // The tick's action while a picture goes out or comes in: one step of effect EffectNo.
     void StepTransition();
     // The number of the picture that goes into NextPicture: PictureNo + 1 when its file exists and it lies
     // within LastPictureNo, else the first picture of the cycle.
@@ -99,7 +100,7 @@ public:
     // Slideshow variables.
     std::string DataFolder;
     bool PicturesLoaded = false;
-    int SlideState = 1;
+    SlideStates SlideState = kLayOutPicture;
     std::int32_t PictureNo = -1;
     bool FirstRound = true;
     std::int32_t FirstPictureNo = 0;
@@ -116,7 +117,7 @@ public:
     bool RandomPosition = false;
     std::int32_t PosX = 0;
     std::int32_t PosY = 0;
-    int EffectNo = 0;
+    EffectNumber EffectNo{}; // none before the first pick
     std::int32_t EffectStep = 0;
 
     Bitmap CurrentFrame, NextFrame, CurrentPicture, NextPicture, StepMask, Composite, TrailMask;

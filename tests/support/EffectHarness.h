@@ -55,8 +55,8 @@ class EffectHarness {
         fm.TrailMask.FillRect(Rect{0, 0, frame.Width(), frame.Height()});
         fm.TrailMask.brushColor = out ? clBlack : clWhite;
         fm.EffectStep = 0;
-        fm.EffectNo = effectNo;
-        fm.SlideState = out ? 2 : 4;
+        fm.EffectNo = static_cast<EffectNumber>(effectNo);
+        fm.SlideState = out ? kPictureGoesOut : kPictureComesIn;
     }
 
     // One tick of the transition: the state machine's call of the effect.

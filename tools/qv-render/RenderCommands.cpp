@@ -184,13 +184,13 @@ int RunEffect(const EffectRequest& request, std::ostream& err) {
         fm.CurrentFrame = picture;
         fm.NextFrame = picture;
         fm.PicturesLoaded = true;
-        fm.SlideState = 1;
+        fm.SlideState = kLayOutPicture;
         fm.Timer1Timer(fm.Timer1, 1); // lays the picture out; the out-phase is next
         if (!request.out) {
-            fm.SlideState = 3;
+            fm.SlideState = kPauseBegins;
             fm.Timer1Timer(fm.Timer1, 1); // erases it; the in-phase is next
         }
-        fm.EffectNo = request.effect;
+        fm.EffectNo = static_cast<EffectNumber>(request.effect);
         const int phase = fm.SlideState;
         // Steps past the end of the phase (Normal has only one) change nothing.
         for (int k = 1; k <= request.step && fm.SlideState == phase; ++k)
