@@ -49,7 +49,8 @@ std::string Jpeg(std::int32_t w, std::int32_t h, int quality, bool progressive =
 // An Adobe CMYK file straight from the library (our encoder writes colour and grey only).
 std::string CmykJpeg(int w, int h) {
     std::vector<unsigned char> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
-    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<unsigned char>(i * 7);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<unsigned char>(i * 7);
     return vis::test::RawCompress(w, h, 4, JCS_CMYK, pixels, [](jpeg_compress_struct&) {});
 }
 

@@ -24,7 +24,7 @@ namespace {
 // A Windows directory tree in memory. Names compare without case; names that do not fit 8.3 get an alias
 // with "~" as Wine makes them; reads and writes can be made to fail at a given byte.
 class FakeWindowsFiles : public InstallerFiles {
-public:
+  public:
     struct Node {
         std::string name, alias;
         std::uint32_t attributes = 0;
@@ -95,13 +95,13 @@ public:
     }
 
     std::string currentFolder = "C:\\WORK";
-    std::int64_t failReadAt = -1;  // a read that would reach past this byte fails
-    std::int64_t failWriteAt = -1; // a write that would reach past this byte fails
+    std::int64_t failReadAt = -1;    // a read that would reach past this byte fails
+    std::int64_t failWriteAt = -1;   // a write that would reach past this byte fails
     std::vector<std::int64_t> reads; // the result of every read, in order
     int writes = 0, openFiles = 0, lookups = 0;
     std::vector<std::string> created, deleted;
 
-private:
+  private:
     struct File : OpenFile {
         File(FakeWindowsFiles& fs, std::string k, std::int64_t pos) : files(fs), key(std::move(k)), at(pos) {
             ++files.openFiles;
@@ -109,8 +109,8 @@ private:
         ~File() override { Close(); }
         std::int64_t Read(void* buffer, std::size_t size) override {
             const std::string& bytes = files.nodes_.at(key).bytes;
-            const auto n = std::min<std::int64_t>(static_cast<std::int64_t>(size),
-                                                  static_cast<std::int64_t>(bytes.size()) - at);
+            const auto n =
+                std::min<std::int64_t>(static_cast<std::int64_t>(size), static_cast<std::int64_t>(bytes.size()) - at);
             if (files.failReadAt >= 0 && at + n > files.failReadAt) return Record(-1);
             std::copy_n(bytes.data() + at, n, static_cast<char*>(buffer));
             at += n;
@@ -146,7 +146,8 @@ private:
         std::string key;
         for (char c : UpperCase(path))
             if (!(c == '\\' && !key.empty() && key.back() == '\\')) key += c; // "C:\\x" is "C:\x"
-        while (key.size() > 2 && key.back() == '\\') key.pop_back();
+        while (key.size() > 2 && key.back() == '\\')
+            key.pop_back();
         return key;
     }
     static bool Fits83(const std::string& name) {
@@ -182,7 +183,8 @@ private:
 
 std::string Pattern(std::size_t n) {
     std::string s(n, '\0');
-    for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>(i * 7 + i / 8192);
+    for (std::size_t i = 0; i < n; ++i)
+        s[i] = static_cast<char>(i * 7 + i / 8192);
     return s;
 }
 
@@ -371,7 +373,7 @@ TEST(DuplicateFilePosix, AWriteTheFileSystemRefusesLeavesNoCopy) {
     test::WriteBytes(dir.File("big"), Pattern(30000));
     std::filesystem::create_directory(dir.File("R"));
     // A file-size limit makes the kernel refuse the write past 10000 bytes, as a full disk would.
-    rlimit old {};
+    rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit small = old;

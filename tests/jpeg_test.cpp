@@ -61,7 +61,6 @@ JpegStatus Decode(const std::string& bytes, Bitmap& into) {
     return DecodeJpeg(bytes.data(), bytes.size(), into);
 }
 
-
 // Offset of the start-of-frame marker (FF C0..C2); the height follows at +5, the width at +7.
 std::size_t FindSof(const std::string& jpeg) {
     for (std::size_t i = 2; i + 9 < jpeg.size(); ++i)

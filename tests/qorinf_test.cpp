@@ -29,7 +29,9 @@ TEST(TextLineReader, LineEnds) {
 }
 
 TEST(TextLineReader, Byte26EndsText) {
-    TextLineReader r(std::string("7\r\n\x1a" "99\r\n", 8));
+    TextLineReader r(std::string("7\r\n\x1a"
+                                 "99\r\n",
+                                 8));
     EXPECT_EQ(r.ReadLine(), "7");
     EXPECT_EQ(r.ReadLine(), "");
 }
@@ -44,8 +46,8 @@ TEST(StrToInt, RuntimeSyntax) {
     EXPECT_EQ(TryStrToInt("$FFFFFFFF"), -1);
     EXPECT_EQ(TryStrToInt("2147483647"), 2147483647);
     EXPECT_EQ(TryStrToInt("-2147483648"), INT32_MIN);
-    for (const char* bad : {"", " ", "+", "$", "12 ", "1.5", "0x10", "2147483648", "-2147483649", "$100000000",
-                            "\t5", "5\n", "１"})
+    for (const char* bad :
+         {"", " ", "+", "$", "12 ", "1.5", "0x10", "2147483648", "-2147483649", "$100000000", "\t5", "5\n", "１"})
         EXPECT_FALSE(TryStrToInt(bad).has_value()) << bad;
 }
 
@@ -97,7 +99,9 @@ TEST(EffectMask, Rule) {
     EXPECT_EQ(apply("1"), "1111111111111111");
     EXPECT_EQ(apply("10"), "1011111111111111");
     EXPECT_EQ(apply("1x0?"), "1101111111111111");
-    EXPECT_EQ(apply("0000000000000000" "1"), "0000000000000000"); // a "1" past position 16 still counts
+    EXPECT_EQ(apply("0000000000000000"
+                    "1"),
+              "0000000000000000"); // a "1" past position 16 still counts
     EXPECT_EQ(apply("11111111111111110000"), "1111111111111111");
 }
 

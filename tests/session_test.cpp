@@ -50,7 +50,7 @@ TEST(SaverSession, StartsInOneOrderAndReportsEachTick) {
     t = b.session.Tick();
     EXPECT_TRUE(t.ran);
     EXPECT_EQ(t.drawn, (Rect{270, 200, 370, 280})); // picture 0, centred
-    EXPECT_EQ(t.dueInMs, 100u);                      // the first display is short
+    EXPECT_EQ(t.dueInMs, 100u);                     // the first display is short
 
     // Inactive, the timer waits for the activation; Tick then has no due time.
     b.session.SetActive(false);
@@ -79,9 +79,11 @@ TEST(SaverSession, OnlyMovesToANewPlaceCount) {
     b.session.Form().SetPointerPosition(Point{10, 10});
     b.session.Start();
     // The system's own report of the pointer where it already is, as the window appears.
-    for (int i = 0; i < 6; ++i) b.session.MouseMove(0, 10, 10);
+    for (int i = 0; i < 6; ++i)
+        b.session.MouseMove(0, 10, 10);
     EXPECT_EQ(b.session.Form().MouseMoveCount, 0);
-    for (int x = 11; x <= 14; ++x) b.session.MouseMove(0, x, 10);
+    for (int x = 11; x <= 14; ++x)
+        b.session.MouseMove(0, x, 10);
     b.session.MouseMove(0, 14, 10); // no movement
     EXPECT_EQ(b.session.Form().MouseMoveCount, 4);
     EXPECT_FALSE(b.session.Closed());

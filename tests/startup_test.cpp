@@ -160,7 +160,8 @@ TEST(FlockGuardTest, SecondHolderRefusedUntilTheFirstEnds) {
     ::waitpid(pid, &status, 0);
     FlockGuard third(lock);
     EXPECT_TRUE(third.TryAcquire());
-    for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) ::close(fd);
+    for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]})
+        ::close(fd);
 }
 
 TEST(FlockGuardTest, SharedHoldersRunSideBySideAndExcludeTheExclusiveOnes) {

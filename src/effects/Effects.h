@@ -14,9 +14,9 @@ using EffectStepFn = void (*)(EffectContext);
 // One step of a phase as the skeleton sets it up: direction, step number k (1..20) and the frame F with its
 // source picture.
 struct EffectPhase {
-    bool out;         // SlideState 2: CurrentFrame goes out; otherwise 4: NextFrame comes in
-    std::int32_t k;   // EffectStep after the increase
-    Bitmap& frame;    // F
+    bool out;             // SlideState 2: CurrentFrame goes out; otherwise 4: NextFrame comes in
+    std::int32_t k;       // EffectStep after the increase
+    Bitmap& frame;        // F
     const Bitmap& source; // CurrentPicture or NextPicture
     // The step factor: k going out and 21 - k coming in when outIsK, the reverse otherwise.
     std::int32_t Factor(bool outIsK) const { return out == outIsK ? k : 21 - k; }

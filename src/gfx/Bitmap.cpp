@@ -94,7 +94,8 @@ void Bitmap::FillRect(const Rect& r) {
 }
 
 void Bitmap::FillAll(Color c) {
-    for (std::int32_t y = 0; y < height_; ++y) FillPixels(Row(y), width_, c);
+    for (std::int32_t y = 0; y < height_; ++y)
+        FillPixels(Row(y), width_, c);
 }
 
 void Bitmap::DrawOpaque(std::int32_t x, std::int32_t y, const Bitmap& src) {
@@ -157,12 +158,14 @@ void Bitmap::StretchDraw(const Rect& dst, const Bitmap& src) {
         }
         const std::uint8_t* s = src.Row(sy);
         if (copyRuns) {
-            for (const Run& r : runs) std::memcpy(d + r.dst * 3, s + r.src * 3, r.length * 3);
+            for (const Run& r : runs)
+                std::memcpy(d + r.dst * 3, s + r.src * 3, r.length * 3);
         } else {
             std::size_t i = 0;
             // Four bytes at a time while both the source pixel and the destination pixel have a neighbour to
             // the right: the extra byte is written over by the next pixel.
-            for (; i < wide; ++i, d += 3) std::memcpy(d, s + static_cast<std::size_t>(srcX[i]) * 3, 4);
+            for (; i < wide; ++i, d += 3)
+                std::memcpy(d, s + static_cast<std::size_t>(srcX[i]) * 3, 4);
             for (; i < srcX.size(); ++i, d += 3) {
                 const std::uint8_t* p = s + static_cast<std::size_t>(srcX[i]) * 3;
                 d[0] = p[0];

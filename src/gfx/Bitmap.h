@@ -26,7 +26,7 @@ template <class T> struct UninitialisedAllocator : std::allocator<T> {
 };
 
 class Bitmap {
-public:
+  public:
     Bitmap() = default;
     Bitmap(std::int32_t width, std::int32_t height) { SetSize(width, height); }
 
@@ -65,9 +65,9 @@ public:
     Rect DrawArea() const;
 
     // Canvas operations, GDI semantics: rectangles include left/top, exclude right/bottom, and are clipped.
-    void FillRect(const Rect& r);      // with the brush
-    void FillAll(Color c);             // every pixel, ignoring the brush
-    void Ellipse(const Rect& bounds);  // filled with the brush, outlined one pixel wide with the pen
+    void FillRect(const Rect& r);                // with the brush
+    void FillAll(Color c);                       // every pixel, ignoring the brush
+    void Ellipse(const Rect& bounds);            // filled with the brush, outlined one pixel wide with the pen
     void Polygon(std::span<const Point> points); // likewise
     // Copies src at (x, y): every pixel, or every pixel but src's pure white (0xFFFFFF) ones.
     void DrawOpaque(std::int32_t x, std::int32_t y, const Bitmap& src);
@@ -77,12 +77,12 @@ public:
 
     friend bool operator==(const Bitmap& a, const Bitmap& b);
 
-private:
-  static constexpr Rect kNoClip{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
-  Rect clip_ = kNoClip;
-  std::int32_t width_ = 0, height_ = 0;
-  std::size_t stride_ = 0;
-  std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> pixels_;
+  private:
+    static constexpr Rect kNoClip{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    Rect clip_ = kNoClip;
+    std::int32_t width_ = 0, height_ = 0;
+    std::size_t stride_ = 0;
+    std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> pixels_;
 };
 
 } // namespace vis

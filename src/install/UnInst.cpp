@@ -47,7 +47,8 @@ std::string ShortFolderPath(InstallerFiles& files, const std::string& folder) {
         current = std::move(parent);
     }
     std::string result = current;
-    for (auto part = parts.rbegin(); part != parts.rend(); ++part) result = WithTrailingBackslash(result, style) + *part;
+    for (auto part = parts.rbegin(); part != parts.rend(); ++part)
+        result = WithTrailingBackslash(result, style) + *part;
     return result;
 }
 

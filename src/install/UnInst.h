@@ -47,7 +47,7 @@ struct InstallerLayout {
 constexpr const char* kInstallerTitle = "Installer for QV";
 
 class TFmInst {
-public:
+  public:
     // programPath: the installer's own full path. closeWindow: asks the shell to close the window, which then
     // calls FormClose. activeSaverStore: the name the write failure reports ("System.ini" on Windows).
     TFmInst(std::string programPath, InstallerFiles& files, SystemSettings& settings, Shell& shell,
@@ -62,7 +62,7 @@ public:
     // Where the saver goes (R + separator + N.SCR), known after FormCreate's third step.
     const std::string& SaverPath() const { return saverPath_; }
 
-private:
+  private:
     std::string programPath_;
     InstallerFiles& files_;
     SystemSettings& settings_;

@@ -5,7 +5,7 @@ namespace vis {
 
 // What the core needs of the application object: its title, its error box and whether it is active.
 class Application {
-public:
+  public:
     virtual ~Application() = default;
     virtual void SetTitle(const std::string& title) = 0;
     virtual std::string Title() const = 0;

@@ -5,7 +5,7 @@ namespace vis {
 
 // The multimedia millisecond clock: 32 bits, wrapping.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual std::uint32_t NowMs() = 0;
 };

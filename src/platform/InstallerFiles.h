@@ -33,7 +33,7 @@ struct DirectoryEntry {
 
 // An open file. Closing happens at the latest when the object goes.
 class OpenFile {
-public:
+  public:
     virtual ~OpenFile() = default;
     // Reads up to size bytes; fewer only at the end of the file. -1 when the read failed.
     virtual std::int64_t Read(void* buffer, std::size_t size) = 0;
@@ -44,7 +44,7 @@ public:
 };
 
 class InstallerFiles {
-public:
+  public:
     virtual ~InstallerFiles() = default;
     // The separator style of the paths this file system takes.
     virtual PathStyle Style() const = 0;

@@ -4,7 +4,7 @@ namespace vis {
 
 // The single-instance guard "QOR", shared by every role and every saver name.
 class InstanceGuard {
-public:
+  public:
     virtual ~InstanceGuard() = default;
     // Takes the guard in one atomic step; false when another process holds it. Held until the object
     // goes (or the process ends, however it ends).

@@ -8,7 +8,7 @@ namespace vis {
 // One open music device, the MCI sequencer's requests. Errors are raised as EMCIDeviceError with the
 // system's text ("原因不明のｴﾗｰ" when it has none).
 class MediaDevice {
-public:
+  public:
     virtual ~MediaDevice() = default;
     // MCI_OPEN of the file with no device type; waits.
     virtual void Open(const std::string& file) = 0;

@@ -8,7 +8,7 @@ namespace vis {
 // The saver's full-screen window as the core sees it. Its content is the core's screen bitmap; the shell
 // shows the area each tick reports as drawn (SaverSession::Tick) and repaints from the same bitmap.
 class SaverWindow {
-public:
+  public:
     virtual ~SaverWindow() = default;
     virtual std::int32_t ScreenWidth() const = 0;
     virtual std::int32_t ScreenHeight() const = 0;

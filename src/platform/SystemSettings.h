@@ -5,7 +5,7 @@ namespace vis {
 
 // The desktop's own screen-saver settings.
 class SystemSettings {
-public:
+  public:
     virtual ~SystemSettings() = default;
     // Switches the system's screen saver on or off, in the user's stored settings too.
     virtual void SetScreenSaverActive(bool active) = 0;

@@ -54,7 +54,8 @@ std::string ErrorBoxText(const std::string& message, std::size_t maxBytes) {
     if (message.size() <= maxBytes) return message;
     std::size_t cut = maxBytes;
     // Step back over UTF-8 continuation bytes so no character is split.
-    while (cut > 0 && (static_cast<unsigned char>(message[cut]) & 0xC0) == 0x80) --cut;
+    while (cut > 0 && (static_cast<unsigned char>(message[cut]) & 0xC0) == 0x80)
+        --cut;
     return message.substr(0, cut) + "…";
 }
 

@@ -160,7 +160,8 @@ void WriteInPlace(const std::string& path, const std::string& bytes) {
 
 void WriteFileReplacing(const std::string& path, const std::string& bytes) {
     const std::string temp = path + ".new~";
-    HANDLE h = CreateFileW(FsPath(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(FsPath(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD err = GetLastError();
         // A folder shared by several users may let them write the file but not create files beside it.

@@ -64,7 +64,8 @@ std::string JoinPath(std::string_view folder, std::string_view name, PathStyle s
 
 std::string UpperCase(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
 }
 

@@ -31,7 +31,8 @@ std::string TextLineReader::ReadLine() {
 
 std::optional<std::int32_t> TryStrToInt(std::string_view s) {
     std::size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
+    while (i < s.size() && s[i] == ' ')
+        ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
     if (i >= s.size()) return std::nullopt;
@@ -77,7 +78,8 @@ void ApplyEffectMask(std::string_view line, std::array<bool, kEffectCount>& enab
 
 std::string EffectMaskLine(const std::array<bool, kEffectCount>& enabled) {
     std::string s;
-    for (bool on : enabled) s += on ? '1' : '0';
+    for (bool on : enabled)
+        s += on ? '1' : '0';
     return s;
 }
 
@@ -105,8 +107,8 @@ std::string QorInfText(std::int32_t lastPictureNo, std::string_view mask, std::i
     return s;
 }
 
-void WriteQorInf(const std::string& path, std::int32_t lastPictureNo, std::string_view mask,
-                 std::int32_t showSeconds, std::int32_t hideSeconds) {
+void WriteQorInf(const std::string& path, std::int32_t lastPictureNo, std::string_view mask, std::int32_t showSeconds,
+                 std::int32_t hideSeconds) {
     WriteFileReplacing(path, QorInfText(lastPictureNo, mask, showSeconds, hideSeconds));
 }
 

@@ -14,11 +14,11 @@ constexpr int kEffectCount = 16;
 // belongs to the line end, byte 26 ends the text, a lone LF is part of the line, and reading past the last
 // line yields empty lines.
 class TextLineReader {
-public:
+  public:
     explicit TextLineReader(std::string text);
     std::string ReadLine();
 
-private:
+  private:
     std::string text_;
     std::size_t pos_ = 0;
 };
@@ -37,7 +37,7 @@ std::string EffectMaskLine(const std::array<bool, kEffectCount>& enabled);
 
 // Receives each value the moment its line has been converted, so a failure keeps what came before.
 class QorInfSink {
-public:
+  public:
     virtual ~QorInfSink() = default;
     virtual void LastPictureNo(std::int32_t value) = 0;
     virtual void EffectMask(std::string_view line) = 0;
@@ -55,7 +55,7 @@ void ReadQorInfText(std::string text, QorInfSink& sink);
 std::string QorInfText(std::int32_t lastPictureNo, std::string_view mask, std::int32_t showSeconds,
                        std::int32_t hideSeconds);
 // Writes the four lines, replacing the old file only once the new one is complete (EInOutError otherwise).
-void WriteQorInf(const std::string& path, std::int32_t lastPictureNo, std::string_view mask,
-                 std::int32_t showSeconds, std::int32_t hideSeconds);
+void WriteQorInf(const std::string& path, std::int32_t lastPictureNo, std::string_view mask, std::int32_t showSeconds,
+                 std::int32_t hideSeconds);
 
 } // namespace vis

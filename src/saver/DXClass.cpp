@@ -7,7 +7,9 @@ namespace vis {
 TCustomDXTimer::TCustomDXTimer(Clock& clock, std::function<bool()> appActive)
     : clock_(clock), appActive_(std::move(appActive)) {}
 
-TCustomDXTimer::~TCustomDXTimer() { StopTicking(); }
+TCustomDXTimer::~TCustomDXTimer() {
+    StopTicking();
+}
 
 void TCustomDXTimer::SetActiveOnly(bool value) {
     // While running, a change is applied at once: attach or detach as the new setting asks.
@@ -57,7 +59,9 @@ void TCustomDXTimer::AttachIdle() {
     attached_ = true;
 }
 
-void TCustomDXTimer::DetachIdle() { attached_ = false; }
+void TCustomDXTimer::DetachIdle() {
+    attached_ = false;
+}
 
 void TCustomDXTimer::WatchActivation(bool activated) {
     if (activated) {

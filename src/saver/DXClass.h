@@ -15,7 +15,7 @@ using TNotifyEvent = std::function<void(TCustomDXTimer& sender)>;
 using TDXTimerEvent = std::function<void(TCustomDXTimer& sender, std::int32_t lagCount)>;
 
 class TCustomDXTimer {
-public:
+  public:
     // appActive reports whether the application is active right now.
     TCustomDXTimer(Clock& clock, std::function<bool()> appActive);
     virtual ~TCustomDXTimer();
@@ -50,7 +50,7 @@ public:
     // the past when the tick is overdue.
     std::uint32_t DueTime() const { return lastTickTime_ + static_cast<std::uint32_t>(interval_); }
 
-private:
+  private:
     void SignalActivate();
     void SignalDeactivate();
     void SignalTick(std::int32_t lagCount);
@@ -74,7 +74,7 @@ private:
 
 // The timer as a window definition places it.
 class TDXTimer : public TCustomDXTimer {
-public:
+  public:
     using TCustomDXTimer::TCustomDXTimer;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // The saver window's invisible media player: file name, open device and the notify switch, over one
-// platform music device; a play request always reports its completion. Requests without an open device raise "MCI ﾃﾞﾊﾞｲｽがありません".
+// platform music device; a play request always reports its completion. Requests without an open device raise "MCI
+// ﾃﾞﾊﾞｲｽがありません".
 #include "platform/MediaDevice.h"
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 namespace vis {
 
 class TMediaPlayer {
-public:
+  public:
     explicit TMediaPlayer(MediaDevice& device);
     // Destroyed with the window at program end: closes a device that is still open.
     ~TMediaPlayer();
@@ -27,7 +28,7 @@ public:
     std::int64_t Position();
     bool DeviceOpen() const { return open_; }
 
-private:
+  private:
     void CheckOpen() const;
     MediaDevice& device_;
     bool open_ = false;

@@ -12,7 +12,9 @@ void RandomGenerator::Seed(std::uint64_t seed) {
     }
 }
 
-static std::uint64_t Rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+static std::uint64_t Rotl(std::uint64_t x, int k) {
+    return (x << k) | (x >> (64 - k));
+}
 
 std::uint64_t RandomGenerator::Next() {
     const std::uint64_t result = Rotl(s_[1] * 5, 7) * 9;
@@ -32,7 +34,8 @@ std::int32_t RandomGenerator::Below(std::int32_t n) {
     // Reject the top sliver of the 64-bit range that would favour small values.
     const std::uint64_t limit = UINT64_MAX - UINT64_MAX % range;
     std::uint64_t v;
-    do v = Next();
+    do
+        v = Next();
     while (v >= limit);
     return static_cast<std::int32_t>(v % range);
 }

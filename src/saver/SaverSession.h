@@ -23,7 +23,7 @@ struct SaverTick {
 };
 
 class SaverSession {
-public:
+  public:
     explicit SaverSession(const SaverPlatform& platform);
     ~SaverSession();
     SaverSession(const SaverSession&) = delete;
@@ -56,7 +56,7 @@ public:
     // A handler is running (or its error box is open).
     bool Busy() const { return depth_ > 0; }
 
-private:
+  private:
     Application& app_;
     MediaDevice& media_;
     std::unique_ptr<TFmqv> form_;

@@ -82,7 +82,8 @@ void TFmqv::StepTransition() {
 
 void TFmqv::ChooseEffect() {
     bool any = false;
-    for (bool on : EffectEnabled) any = any || on;
+    for (bool on : EffectEnabled)
+        any = any || on;
     // A mask that enables nothing would make the draw endless; it counts as all effects on instead.
     do
         EffectNo = static_cast<EffectNumber>(RandomBelow(kEffectCount) + kNormal);

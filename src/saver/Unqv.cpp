@@ -21,14 +21,14 @@ std::int32_t SecondsToMs(std::int32_t seconds) {
 
 // Stores each line of qor_inf in the window's variables as soon as it has been converted.
 class SaverSettingsSink : public QorInfSink {
-public:
+  public:
     explicit SaverSettingsSink(TFmqv& fm) : fm_(fm) {}
     void LastPictureNo(std::int32_t value) override { fm_.LastPictureNo = value; }
     void EffectMask(std::string_view line) override { ApplyEffectMask(line, fm_.EffectEnabled); }
     void ShowSeconds(std::int32_t value) override { fm_.ShowTime = SecondsToMs(value); }
     void HideSeconds(std::int32_t value) override { fm_.HideTime = SecondsToMs(value); }
 
-private:
+  private:
     TFmqv& fm_;
 };
 } // namespace
@@ -67,7 +67,9 @@ void TFmqv::FitToScreen() {
     screen_.Reset(w, h);
 }
 
-void TFmqv::Randomize() { random_.Seed(seed_ ? *seed_ : clock_.NowMs()); }
+void TFmqv::Randomize() {
+    random_.Seed(seed_ ? *seed_ : clock_.NowMs());
+}
 
 void TFmqv::FormCreate() {
     FitToScreen();
@@ -134,9 +136,13 @@ void TFmqv::Close() {
     window_.EndLoop();
 }
 
-void TFmqv::FormKeyDown(int, int) { Close(); }
+void TFmqv::FormKeyDown(int, int) {
+    Close();
+}
 
-void TFmqv::FormMouseDown(int, int, int, int) { Close(); }
+void TFmqv::FormMouseDown(int, int, int, int) {
+    Close();
+}
 
 void TFmqv::FormMouseMove(int, int x, int y) {
     const Point at{x, y};

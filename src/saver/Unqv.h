@@ -41,7 +41,7 @@ struct SaverPlatform {
 };
 
 class TFmqv {
-public:
+  public:
     explicit TFmqv(const SaverPlatform& platform);
     ~TFmqv();
     TFmqv(const TFmqv&) = delete;
@@ -125,7 +125,7 @@ public:
     TDXTimer Timer1;
     TMediaPlayer MediaPlayer1;
 
-private:
+  private:
     Application& app_;
     SaverWindow& window_;
     Clock& clock_;

@@ -44,10 +44,22 @@ constexpr SettingBox EffectBox(int effectNo) {
 // Where the effect boxes lie over the preview picture, in effect-number order (left, top within the panel that
 // holds both), and their side. The preview itself lies at (1, 1) on that panel.
 inline constexpr std::array<Point, 16> kEffectBoxPlaces = {{
-    {1, 10}, {1, 40}, {1, 70}, {1, 100},
-    {59, 10}, {59, 40}, {59, 70}, {59, 100},
-    {118, 10}, {118, 40}, {118, 70}, {118, 100},
-    {176, 10}, {176, 40}, {176, 70}, {176, 100},
+    {1, 10},
+    {1, 40},
+    {1, 70},
+    {1, 100},
+    {59, 10},
+    {59, 40},
+    {59, 70},
+    {59, 100},
+    {118, 10},
+    {118, 40},
+    {118, 70},
+    {118, 100},
+    {176, 10},
+    {176, 40},
+    {176, 70},
+    {176, 100},
 }};
 constexpr int kEffectBoxSize = 12;
 // The component name, e.g. "CBDai_shou".

@@ -64,7 +64,8 @@ int WaitRegion(Display* dpy, char** argv) {
         XDestroyImage(image);
         if (mismatched < bestMismatch) {
             bestMismatch = mismatched;
-            if (argv[7]) std::ofstream(argv[7], std::ios::binary).write(reinterpret_cast<char*>(got.data()), got.size());
+            if (argv[7])
+                std::ofstream(argv[7], std::ios::binary).write(reinterpret_cast<char*>(got.data()), got.size());
         }
         if (mismatched == 0) {
             std::printf("match %lld\n", MsSince(start));

@@ -17,7 +17,7 @@ namespace vis {
 namespace {
 
 class InstallerWindowTest : public ::testing::Test {
-protected:
+  protected:
     InstallerWindowTest() {
         std::filesystem::create_directories(data);
         test::WriteBytes(program, "the program");

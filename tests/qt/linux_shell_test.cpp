@@ -27,7 +27,7 @@ const char kShortMidi[] = "MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60"
                           "MTrk\x00\x00\x00\x0f\x00\xc0\x00\x00\x90\x3c\x64\x60\x80\x3c\x40\x00\xff\x2f\x00";
 
 class LinuxShellTest : public ::testing::Test {
-protected:
+  protected:
     LinuxShellTest() : dir(fs::temp_directory_path() / ("vis-shell-" + std::to_string(::getpid()))) {
         fs::create_directories(dir);
         std::ofstream(dir / "piece.mid", std::ios::binary).write(kShortMidi, sizeof kShortMidi - 1);

@@ -16,8 +16,9 @@ namespace vis::test {
 
 // Compresses with libjpeg directly, for formats our encoder does not write (CMYK, custom scan scripts).
 // The library's own error exit ends the process, which is acceptable for a helper fed valid input.
-inline std::string RawCompress(int w, int h, int components, J_COLOR_SPACE space, const std::vector<unsigned char>& pixels,
-                        const std::function<void(jpeg_compress_struct&)>& adjust) {
+inline std::string RawCompress(int w, int h, int components, J_COLOR_SPACE space,
+                               const std::vector<unsigned char>& pixels,
+                               const std::function<void(jpeg_compress_struct&)>& adjust) {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr err{};
     cinfo.err = jpeg_std_error(&err);

@@ -12,7 +12,7 @@
 namespace vis::test {
 
 class SaverFolder {
-public:
+  public:
     // inf is written as qor_inf unless empty.
     explicit SaverFolder(const std::string& inf = "3\r\n1111111111111111\r\n5\r\n3\r\n") {
         std::filesystem::create_directories(data);
@@ -31,7 +31,8 @@ public:
         Write("qor_" + std::to_string(n), EncodeJpeg(b, o));
     }
     void Pictures(int count, std::int32_t w, std::int32_t h) const {
-        for (int n = 0; n < count; ++n) Picture(n, w, h, 0x304050 + 0x102010 * static_cast<Color>(n % 8));
+        for (int n = 0; n < count; ++n)
+            Picture(n, w, h, 0x304050 + 0x102010 * static_cast<Color>(n % 8));
     }
     HeadlessRunOptions Options(std::int32_t screenW = 640, std::int32_t screenH = 480) const {
         HeadlessRunOptions o;

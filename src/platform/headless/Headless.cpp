@@ -40,7 +40,9 @@ void ScriptedMediaDevice::Close() {
     playing_ = false;
 }
 
-std::int64_t ScriptedMediaDevice::TrackLength(int) { return pieceLengthMs; }
+std::int64_t ScriptedMediaDevice::TrackLength(int) {
+    return pieceLengthMs;
+}
 
 std::int64_t ScriptedMediaDevice::Position() {
     CatchUpToClock();

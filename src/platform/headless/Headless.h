@@ -17,19 +17,19 @@
 namespace vis {
 
 class VirtualClock : public Clock {
-public:
+  public:
     explicit VirtualClock(std::uint32_t start = 0) : now_(start) {}
     std::uint32_t NowMs() override { return now_; }
     std::uint32_t Now() const { return now_; }
     void Advance(std::uint32_t ms) { now_ += ms; }
     void Set(std::uint32_t ms) { now_ = ms; }
 
-private:
+  private:
     std::uint32_t now_;
 };
 
 class HeadlessApplication : public Application {
-public:
+  public:
     void SetTitle(const std::string& title) override { title_ = title; }
     std::string Title() const override { return title_; }
     void ShowError(const std::string& message) override { errors.push_back(message); }
@@ -38,16 +38,18 @@ public:
     bool active = true;
     std::vector<std::string> errors;
 
-private:
+  private:
     std::string title_;
 };
 
 class HeadlessWindow : public SaverWindow {
-public:
+  public:
     HeadlessWindow(std::int32_t width, std::int32_t height) : width_(width), height_(height) {}
     std::int32_t ScreenWidth() const override { return width_; }
     std::int32_t ScreenHeight() const override { return height_; }
-    void SetBounds(std::int32_t l, std::int32_t t, std::int32_t w, std::int32_t h) override { bounds = {l, t, l + w, t + h}; }
+    void SetBounds(std::int32_t l, std::int32_t t, std::int32_t w, std::int32_t h) override {
+        bounds = {l, t, l + w, t + h};
+    }
     void ShowCursor(bool show) override {
         cursorVisible = show;
         ++cursorCalls;
@@ -63,12 +65,12 @@ public:
     bool imeDisabled = false;
     int endLoopCalls = 0;
 
-private:
+  private:
     std::int32_t width_, height_;
 };
 
 class RecordingSystemSettings : public SystemSettings {
-public:
+  public:
     void SetScreenSaverActive(bool active) override { activeCalls.push_back(active); }
     bool RecordActiveSaver(const std::string& path) override {
         recordedSavers.push_back(path);
@@ -80,7 +82,7 @@ public:
 };
 
 class RecordingShell : public Shell {
-public:
+  public:
     struct Call {
         std::string file, parameters, folder;
         int show;
@@ -97,7 +99,7 @@ public:
 // Given the clock, every request first catches playback up to the clock's time, so a play counts only from
 // the moment it was requested; without it, call Update whenever the clock moves.
 class ScriptedMediaDevice : public MediaDevice {
-public:
+  public:
     explicit ScriptedMediaDevice(Clock* clock = nullptr) : clock_(clock) {}
     void Open(const std::string& file) override;
     void Play() override;
@@ -115,7 +117,7 @@ public:
     int opens = 0, plays = 0, closes = 0;
     std::string openedFile;
 
-private:
+  private:
     void CatchUp(std::uint32_t nowMs);
     void CatchUpToClock();
     Clock* clock_;
@@ -126,7 +128,7 @@ private:
 };
 
 class MemoryInstanceGuard : public InstanceGuard {
-public:
+  public:
     explicit MemoryInstanceGuard(bool heldElsewhere = false) : heldElsewhere_(heldElsewhere) {}
     bool TryAcquire() override {
         ++attempts;
@@ -134,7 +136,7 @@ public:
     }
     int attempts = 0;
 
-private:
+  private:
     bool heldElsewhere_;
 };
 

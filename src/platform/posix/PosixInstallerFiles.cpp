@@ -13,7 +13,7 @@ namespace vis {
 namespace {
 
 class PosixOpenFile : public OpenFile {
-public:
+  public:
     explicit PosixOpenFile(int fd) : fd_(fd) {}
     ~PosixOpenFile() override { Close(); }
     PosixOpenFile(const PosixOpenFile&) = delete;
@@ -58,7 +58,7 @@ public:
 
     int Descriptor() const { return fd_; }
 
-private:
+  private:
     int fd_;
 };
 

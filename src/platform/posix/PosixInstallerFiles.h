@@ -8,7 +8,7 @@ namespace vis {
 // beginning with "." kFaHidden, and entries this user may not write kFaReadOnly. A copy keeps the source's
 // execute bits, so the installed saver can be started.
 class PosixInstallerFiles : public InstallerFiles {
-public:
+  public:
     PathStyle Style() const override { return PathStyle::Posix; }
     std::string FullPath(const std::string& path) override;
     std::uint32_t Attributes(const std::string& path) override;

@@ -13,7 +13,8 @@ static std::string Absolute(const std::string& path) {
     if (!::getcwd(buf, sizeof buf)) return path;
     std::string cwd(buf);
     std::string_view rest(path);
-    while (rest.substr(0, 2) == "./") rest.remove_prefix(2);
+    while (rest.substr(0, 2) == "./")
+        rest.remove_prefix(2);
     return cwd == "/" ? "/" + std::string(rest) : cwd + "/" + std::string(rest);
 }
 

@@ -18,18 +18,23 @@ namespace {
 
 constexpr std::uintmax_t kMaxConfigBytes = 16u << 20;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string Trim(const std::string& s) {
     std::size_t begin = 0, end = s.size();
-    while (begin < end && (IsBlank(s[begin]) || s[begin] == '\r')) ++begin;
-    while (end > begin && (IsBlank(s[end - 1]) || s[end - 1] == '\r')) --end;
+    while (begin < end && (IsBlank(s[begin]) || s[begin] == '\r'))
+        ++begin;
+    while (end > begin && (IsBlank(s[end - 1]) || s[end - 1] == '\r'))
+        --end;
     return s.substr(begin, end - begin);
 }
 
 bool ContinuesOnNextLine(const std::string& line) {
     std::size_t backslashes = 0;
-    for (auto i = line.size(); i-- > 0 && line[i] == '\\';) ++backslashes;
+    for (auto i = line.size(); i-- > 0 && line[i] == '\\';)
+        ++backslashes;
     return backslashes % 2 == 1;
 }
 
@@ -52,12 +57,14 @@ std::vector<Resource> SplitResources(const std::string& text) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         Resource r;
         r.lines.push_back(lines[i]);
-        while (ContinuesOnNextLine(r.lines.back()) && i + 1 < lines.size()) r.lines.push_back(lines[++i]);
+        while (ContinuesOnNextLine(r.lines.back()) && i + 1 < lines.size())
+            r.lines.push_back(lines[++i]);
         const std::string first = Trim(r.lines.front());
         const auto colon = first.find(':');
         if (!first.empty() && first[0] != '#' && first[0] != '!' && colon != std::string::npos) {
             std::string key = Trim(first.substr(0, colon));
-            while (!key.empty() && key[0] == '*') key.erase(0, 1);
+            while (!key.empty() && key[0] == '*')
+                key.erase(0, 1);
             r.key = key;
         }
         resources.push_back(std::move(r));
@@ -107,10 +114,12 @@ bool SafeForShell(char c) {
 // The path as one word for /bin/sh, without backslashes (the file's own escape character).
 std::string ShellWord(const std::string& path) {
     bool safe = !path.empty();
-    for (char c : path) safe = safe && SafeForShell(c);
+    for (char c : path)
+        safe = safe && SafeForShell(c);
     if (safe) return path;
     std::string word = "'";
-    for (char c : path) word += c == '\'' ? std::string("'\"'\"'") : std::string(1, c);
+    for (char c : path)
+        word += c == '\'' ? std::string("'\"'\"'") : std::string(1, c);
     return word + "'";
 }
 
@@ -131,7 +140,8 @@ std::string CommandOf(std::string entry) {
             continue;
         }
         std::size_t word = 0;
-        while (word < entry.size() && !IsBlank(entry[word])) ++word;
+        while (word < entry.size() && !IsBlank(entry[word]))
+            ++word;
         if (word > 1 && entry[word - 1] == ':' && entry.find('/') > word) entry = Trim(entry.substr(word));
     }
     return entry;
@@ -190,13 +200,16 @@ std::optional<std::string> WithSaverSelected(const std::string& fileText, const 
             index = i;
             break;
         }
-    if (index == programs.size()) programs.push_back(entry);
-    else programs[index] = entry;
+    if (index == programs.size())
+        programs.push_back(entry);
+    else
+        programs[index] = entry;
 
     const std::string modeLine = "mode:\t\tone";
     const std::string selectedLine = "selected:\t" + std::to_string(index);
     std::vector<std::string> programLines{"programs:\t\\"};
-    for (const auto& e : programs) programLines.push_back("\t\t\t\t" + e + " \\n\\");
+    for (const auto& e : programs)
+        programLines.push_back("\t\t\t\t" + e + " \\n\\");
     programLines.push_back(""); // ends the last continuation
 
     std::vector<std::string> out;
@@ -230,7 +243,8 @@ std::optional<std::string> WithSaverSelected(const std::string& fileText, const 
     }
 
     std::string text;
-    for (const auto& line : out) text += line + "\n";
+    for (const auto& line : out)
+        text += line + "\n";
     return text;
 }
 
@@ -286,8 +300,10 @@ bool RecordXscreensaverSaver(const std::string& configPath, const std::string& d
 
 std::string XscreensaverConfigPath() {
     std::string home;
-    if (const char* env = std::getenv("HOME"); env && *env) home = env;
-    else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) home = pw->pw_dir;
+    if (const char* env = std::getenv("HOME"); env && *env)
+        home = env;
+    else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+        home = pw->pw_dir;
     return home + "/.xscreensaver";
 }
 

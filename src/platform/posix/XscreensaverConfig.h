@@ -43,7 +43,7 @@ std::string XscreensaverConfigPath();
 // The desktop's screen-saver settings as the installer changes them: the active saver is recorded in the
 // xscreensaver file; switching the screen saver on or off is the window system's part, handed in by the shell.
 class XscreensaverSettings : public SystemSettings {
-public:
+  public:
     XscreensaverSettings(std::string configPath, std::string defaultsPath, std::function<void(bool)> switchSaver)
         : configPath_(std::move(configPath)), defaultsPath_(std::move(defaultsPath)),
           switchSaver_(std::move(switchSaver)) {}
@@ -55,7 +55,7 @@ public:
     }
     const std::string& ConfigPath() const { return configPath_; }
 
-private:
+  private:
     std::string configPath_, defaultsPath_;
     std::function<void(bool)> switchSaver_;
 };

@@ -143,7 +143,8 @@ void FluidSynthDevice::PullLoop() {
             std::lock_guard render(renderMutex_);
             fluid_synth_write_s16(synth_, kPullFrames, buffer.data(), 0, 2, buffer.data(), 1, 2);
         }
-        if (file) file.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(buffer.size() * 2));
+        if (file)
+            file.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(buffer.size() * 2));
         lock.lock();
         next += chunk;
         pullWake_.wait_until(lock, next, [this] { return stopPull_; });
@@ -233,7 +234,8 @@ int FluidSynthDevice::OnTick(void* self, int tick) {
 void FluidSynthDevice::ReportEnd(unsigned generation) {
     if (endReported_.exchange(true)) return;
     // Queued to this object: the notice runs on the user-interface thread and is dropped with the device.
-    QMetaObject::invokeMethod(this, [this, generation] { Deliver(generation); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, generation] { Deliver(generation); }, Qt::QueuedConnection);
 }
 
 void FluidSynthDevice::CheckFinished() {

@@ -16,12 +16,11 @@
 
 class QTimer;
 
-
 namespace vis {
 
 class FluidSynthDevice : public QObject, public MediaDevice {
     Q_OBJECT
-public:
+  public:
     struct Options {
         // "" : fluidsynth's default audio driver (then PulseAudio); "none": rendered in real time and
         // discarded; "file:PATH": written to PATH in real time as raw 16-bit stereo samples; any other
@@ -44,7 +43,7 @@ public:
     std::int64_t TrackLength(int track) override;
     std::int64_t Position() override;
 
-private:
+  private:
     static int OnTick(void* self, int tick);
     static int OnAudio(void* self, int len, int nfx, float* fx[], int nout, float* out[]);
     void EnsureOutput();

@@ -65,7 +65,9 @@ InstallerWindow::InstallerWindow(const std::string& programPath, Application& ap
     Dispatch(app_, [this] { form_.FormCreate(); });
 }
 
-void InstallerWindow::CenterOnScreen() { CenterWindowOnScreen(*this); }
+void InstallerWindow::CenterOnScreen() {
+    CenterWindowOnScreen(*this);
+}
 
 void InstallerWindow::closeEvent(QCloseEvent* event) {
     if (!closed_) {

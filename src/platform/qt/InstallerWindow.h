@@ -19,25 +19,24 @@ class Application;
 
 class InstallerWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Builds the controls and runs FormCreate; its errors go to app's error box and the window opens anyway.
-    InstallerWindow(const std::string& programPath, Application& app, InstallerFiles& files,
-                    SystemSettings& settings, Shell& shell, const std::string& activeSaverStore,
-                    QWidget* parent = nullptr);
+    InstallerWindow(const std::string& programPath, Application& app, InstallerFiles& files, SystemSettings& settings,
+                    Shell& shell, const std::string& activeSaverStore, QWidget* parent = nullptr);
 
     TFmInst& Form() { return form_; }
     QLabel* Label1() const { return label1_; }
     QPushButton* Button1() const { return button1_; }
     void CenterOnScreen();
 
-signals:
+  signals:
     void closed();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     Application& app_;
     TFmInst form_;
     bool closed_ = false;

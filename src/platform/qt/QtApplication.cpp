@@ -22,19 +22,25 @@ void InstallFontAliases() {
 
 QtApplication::QtApplication() {
     InstallFontAliases();
-    stateConnection_ = QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp,
-                                        [this](Qt::ApplicationState state) {
-                                            if (state == Qt::ApplicationActive) active_ = true;
-                                            if (state == Qt::ApplicationInactive) active_ = false;
-                                        });
+    stateConnection_ =
+        QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp, [this](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive) active_ = true;
+            if (state == Qt::ApplicationInactive) active_ = false;
+        });
 }
 
-QtApplication::~QtApplication() { QObject::disconnect(stateConnection_); }
+QtApplication::~QtApplication() {
+    QObject::disconnect(stateConnection_);
+}
 
 // Kept here rather than as Qt's display name, which Qt would append to every window's caption.
-void QtApplication::SetTitle(const std::string& title) { title_ = title; }
+void QtApplication::SetTitle(const std::string& title) {
+    title_ = title;
+}
 
-std::string QtApplication::Title() const { return title_; }
+std::string QtApplication::Title() const {
+    return title_;
+}
 
 std::string ErrorLine(const std::string& name, const std::string& message) {
     std::string text = ErrorBoxText(message);
@@ -63,6 +69,8 @@ void QtApplication::ShowError(const std::string& message) {
     if (grabber) grabber->grabKeyboard();
 }
 
-bool QtApplication::IsActive() const { return alwaysActive_ || active_; }
+bool QtApplication::IsActive() const {
+    return alwaysActive_ || active_;
+}
 
 } // namespace vis

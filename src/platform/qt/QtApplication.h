@@ -19,7 +19,7 @@ void InstallFontAliases();
 std::string ErrorLine(const std::string& name, const std::string& message);
 
 class QtApplication : public Application {
-public:
+  public:
     QtApplication();
     ~QtApplication() override;
     QtApplication(const QtApplication&) = delete;
@@ -37,7 +37,7 @@ public:
     // Inside another program's window (an xscreensaver hack) the saver counts as active throughout.
     void SetAlwaysActive(bool always) { alwaysActive_ = always; }
 
-private:
+  private:
     std::string title_;
     std::string errorName_;
     bool active_ = true;

@@ -27,7 +27,9 @@ namespace {
 constexpr int kGrabRetryMs = 50;
 constexpr int kGrabAttempts = 40;
 
-QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+QRect ToQRect(const Rect& r) {
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
 
 // The screen's pixels as an image, without a copy.
 QImage ScreenAsImage(const ScreenImage& screen) {
@@ -45,8 +47,7 @@ QtSaverWindow::Options QtSaverWindow::FromEnvironment() {
 }
 
 QtSaverWindow::QtSaverWindow(Application& app, SteadyClock& clock, Options options)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), app_(app), clock_(clock),
-      options_(std::move(options)) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), app_(app), clock_(clock), options_(std::move(options)) {
     setWindowTitle(QStringLiteral("Fmqv"));
     // Everything on the window comes from the screen bitmap: no background erase between paints.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -191,8 +192,12 @@ void QtSaverWindow::RequestClose() {
     Handle([this] { session_->RequestClose(); });
 }
 
-std::int32_t QtSaverWindow::ScreenWidth() const { return screenSize_.width(); }
-std::int32_t QtSaverWindow::ScreenHeight() const { return screenSize_.height(); }
+std::int32_t QtSaverWindow::ScreenWidth() const {
+    return screenSize_.width();
+}
+std::int32_t QtSaverWindow::ScreenHeight() const {
+    return screenSize_.height();
+}
 
 void QtSaverWindow::SetBounds(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
     if (options_.host) {
@@ -232,7 +237,9 @@ void QtSaverWindow::StayOnTop() {
     setWindowFlags(flags);
 }
 
-void QtSaverWindow::DisableIme() { setAttribute(Qt::WA_InputMethodEnabled, false); }
+void QtSaverWindow::DisableIme() {
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+}
 
 void QtSaverWindow::EndLoop() {
     if (loopEnded_) return;
@@ -338,7 +345,8 @@ void QtSaverWindow::paintEvent(QPaintEvent* e) {
         const QRect inside = r.intersected(imageRect);
         if (!inside.isEmpty()) painter.drawImage(inside.topLeft(), image, inside);
         // A window larger than the bitmap (a host resized after the start) is black beyond it.
-        for (const QRect& outside : (QRegion(r.intersected(all)) - imageRect)) painter.fillRect(outside, Qt::black);
+        for (const QRect& outside : (QRegion(r.intersected(all)) - imageRect))
+            painter.fillRect(outside, Qt::black);
     }
 }
 

@@ -29,7 +29,7 @@ class SaverSession;
 
 class QtSaverWindow : public QWidget, public SaverWindow {
     Q_OBJECT
-public:
+  public:
     struct Options {
         // Non-zero: the X window to draw into (xscreensaver's window or the root window).
         WId host = 0;
@@ -68,7 +68,7 @@ public:
     void DisableIme() override;
     void EndLoop() override;
 
-protected:
+  protected:
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;

@@ -61,8 +61,15 @@ RoleResult RunSaverRole(QtApplication& app, const RoleStart& start) {
     QtSaverWindow::Options options = QtSaverWindow::FromEnvironment();
     options.host = static_cast<WId>(host);
     QtSaverWindow window(app, clock, options);
-    SaverPlatform platform{.app = app, .window = window, .clock = clock, .system = system, .media = media,
-                           .programPath = programPath, .style = PathStyle::Posix, .seed = {}, .dataFolder = {}};
+    SaverPlatform platform{.app = app,
+                           .window = window,
+                           .clock = clock,
+                           .system = system,
+                           .media = media,
+                           .programPath = programPath,
+                           .style = PathStyle::Posix,
+                           .seed = {},
+                           .dataFolder = {}};
     // Made only once the show may start: its frame timer counts from its creation.
     std::optional<SaverSession> session;
     auto startShow = [&] {

@@ -204,7 +204,9 @@ void SettingsWindow::BuildBottomRow() {
     button1_->setFont(Century(15));
 }
 
-void SettingsWindow::CenterOnScreen() { CenterWindowOnScreen(*this); }
+void SettingsWindow::CenterOnScreen() {
+    CenterWindowOnScreen(*this);
+}
 
 bool SettingsWindow::Checked(SettingBox box) const {
     return CheckBox(box)->isChecked();

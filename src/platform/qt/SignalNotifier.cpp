@@ -32,12 +32,14 @@ SignalNotifier::SignalNotifier(QObject* parent) : QObject(parent) {
     action.sa_handler = OnTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int s : kSignals) sigaction(s, &action, nullptr);
+    for (int s : kSignals)
+        sigaction(s, &action, nullptr);
 }
 
 SignalNotifier::~SignalNotifier() {
     // Back to the default: a signal after the loop has gone ends the process at once.
-    for (int s : kSignals) std::signal(s, SIG_DFL);
+    for (int s : kSignals)
+        std::signal(s, SIG_DFL);
 }
 
 void SignalNotifier::Drain() {

@@ -9,7 +9,7 @@ namespace vis {
 
 class SignalNotifier : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit SignalNotifier(QObject* parent = nullptr);
     ~SignalNotifier() override;
     SignalNotifier(const SignalNotifier&) = delete;
@@ -21,7 +21,7 @@ public:
   signals:
     void terminationRequested(int signalNumber);
 
-private:
+  private:
     void Drain();
     QSocketNotifier* notifier_ = nullptr;
     int received_ = 0;

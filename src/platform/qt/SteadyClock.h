@@ -9,7 +9,7 @@
 namespace vis {
 
 class SteadyClock : public Clock {
-public:
+  public:
     std::uint32_t NowMs() override {
         lastRead_ = NowMs64();
         return static_cast<std::uint32_t>(lastRead_);
@@ -28,7 +28,7 @@ public:
             .count();
     }
 
-private:
+  private:
     std::int64_t lastRead_ = 0;
 };
 

@@ -8,7 +8,7 @@
 namespace vis {
 
 class X11ScreenSaver : public SystemSettings {
-public:
+  public:
     // display is the application's X connection (Display*); null (another platform, or running as a hack
     // inside the system's own saver) makes the switch do nothing.
     explicit X11ScreenSaver(void* display);
@@ -22,7 +22,7 @@ public:
 
     bool Suspended() const { return suspended_; }
 
-private:
+  private:
     void* display_;
     bool available_ = false;
     bool suspended_ = false;

@@ -120,8 +120,8 @@ RoleResult RunInstallerRole(Win32Application& app, const RoleStart& start) {
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(formFont), FALSE);
     // Button1 first: the first control in tab order, and the default button that Return presses.
     HWND button1 = CreateWindowExW(0, L"BUTTON", Widen(L::button1Caption).c_str(),
-                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, L::button1Left,
-                                   L::button1Top, L::button1Width, L::button1Height, window,
+                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, L::button1Left, L::button1Top,
+                                   L::button1Width, L::button1Height, window,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
     // One line that is never wrapped: a word-wrapping static would move the last word onto a second line that
     // the label's height cannot show.

@@ -8,7 +8,7 @@ namespace vis {
 namespace {
 
 class Win32OpenFile : public OpenFile {
-public:
+  public:
     explicit Win32OpenFile(HANDLE h) : handle_(h) {}
     ~Win32OpenFile() override { Close(); }
     Win32OpenFile(const Win32OpenFile&) = delete;
@@ -30,7 +30,7 @@ public:
         return CloseHandle(h) != 0;
     }
 
-private:
+  private:
     HANDLE handle_;
 };
 

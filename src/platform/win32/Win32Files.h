@@ -5,7 +5,7 @@
 namespace vis {
 
 class Win32InstallerFiles : public InstallerFiles {
-public:
+  public:
     PathStyle Style() const override { return PathStyle::Windows; }
     // GetFullPathNameW.
     std::string FullPath(const std::string& path) override;
