@@ -22,6 +22,7 @@ demo: configure
 	@scripts/run-demo
 
 test: deps
+	@scripts/check-format
 	@scripts/install-deps e2e windows package
 	@$(MAKE) --no-print-directory test-dev test-asan
 
