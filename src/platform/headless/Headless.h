@@ -1,6 +1,7 @@
 #pragma once
-// In-memory platform for tests and the renderer: a virtual clock, a window that only records, an error box
-// that collects messages, a scripted music device and recorded system settings.
+// The headless shell, for tests and the renderer: an in-memory platform (a virtual clock, a window that only
+// records, an error box that collects messages, a scripted music device and recorded system settings) and
+// HeadlessRun, which drives SaverSession on the virtual clock straight from one due tick to the next.
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/InstanceGuard.h"
