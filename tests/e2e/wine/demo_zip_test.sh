@@ -48,14 +48,7 @@ wait "$tpid" || status=$?
 timeout 10 wineserver -k >/dev/null 2>&1 || true
 wineserver -p 30
 
-timeout -k 2 30 wine "$value" /s 2>/dev/null &
-tpid=$!
-for _ in $(seq 300); do
-    xdotool search --onlyvisible --name '^Fmqv$' >/dev/null 2>&1 && break
-    kill -0 "$tpid" 2>/dev/null || fail "the installed demo ended at once"
-    sleep 0.05
-done
-xdotool search --onlyvisible --name '^Fmqv$' >/dev/null 2>&1 || fail "the installed demo showed no window"
+start_saver_by_path "$value" "the installed demo ended at once"
 [[ ! -e $savers/velloran/Demo/install.exe ]] || fail "the saver left install.exe in its data folder"
 xdotool key space
 status=0

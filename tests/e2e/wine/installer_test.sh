@@ -51,13 +51,7 @@ timeout 10 wineserver -k >/dev/null 2>&1 || true
 wineserver -p 30
 
 # Started by the recorded short path, as the system does.
-timeout -k 2 30 wine "$value" /s 2>/dev/null &
-tpid=$!
-for _ in $(seq 200); do
-    xdotool search --onlyvisible --name '^Fmqv$' >/dev/null 2>&1 && break
-    kill -0 "$tpid" 2>/dev/null || fail "the saver started by '$value' ended at once (data folder not found)"
-    sleep 0.05
-done
+start_saver_by_path "$value" "the saver started by '$value' ended at once (data folder not found)"
 xdotool key space
 status=0
 wait "$tpid" || status=$?

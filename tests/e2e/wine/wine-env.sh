@@ -191,3 +191,16 @@ user_reg_value() {
         inkey && index($0, name) == 1 { sub(/^[^=]*=/, ""); print; exit }
     ' "$WINEPREFIX/user.reg"
 }
+
+# Starts a saver by a recorded path with "/s", as the system does, and waits for its window; sets tpid.
+# $2 is the failure when the program ends at once.
+start_saver_by_path() {
+    timeout -k 2 30 wine "$1" /s 2>/dev/null &
+    tpid=$!
+    for _ in $(seq 300); do
+        xdotool search --onlyvisible --name '^Fmqv$' >/dev/null 2>&1 && return 0
+        kill -0 "$tpid" 2>/dev/null || fail "$2"
+        sleep 0.05
+    done
+    fail "the saver started by '$1' showed no window"
+}
