@@ -91,5 +91,23 @@ TEST(SaverSession, OnlyMovesToANewPlaceCount) {
     EXPECT_TRUE(b.session.Closed());
 }
 
+// The music device reports the end of a piece on its own, outside any handler the shell runs: the restart it
+// causes is a handler too, so its error reaches the error box instead of the window system's event loop.
+TEST(SaverSession, TheMusicsNoticesRunAsHandlers) {
+    SaverFolder f(Inf(1, "1111111111111111", 1, 1));
+    f.Pictures(2, 64, 48);
+    f.Write("qor_bgm.mid", "MThd");
+    f.Marker("qor_bgm");
+    SessionBench b(f);
+    b.media.pieceLengthMs = 300;
+    b.session.Start();
+    ASSERT_EQ(b.media.opens, 1);
+    b.media.failOpenWith = "MCI ﾃﾞﾊﾞｲｽがありません";
+    b.clock.Advance(300);
+    EXPECT_NO_THROW(b.media.Update(b.clock.NowMs()));
+    EXPECT_EQ(b.app.errors, std::vector<std::string>{"MCI ﾃﾞﾊﾞｲｽがありません"});
+    EXPECT_FALSE(b.session.Closed());
+}
+
 } // namespace
 } // namespace vis
