@@ -21,6 +21,13 @@ printf 'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60MTrk\x00\x00\x00\x0c\x00\x90
 touch "$data/qor_bgm"
 saver=$(winepath_of "$base/Demo.scr")
 
+# Waits up to 5 s for an error box.
+wait_for_error_box() {
+    for _ in $(seq 100); do
+        error_box_shown && return 0
+        sleep 0.05
+    done
+}
 start_saver() {
     timeout -k 2 60 wine "$saver" /s 2>/dev/null &
     tpid=$!
@@ -59,10 +66,7 @@ note "four movements ignored, the fifth ended the saver"
 printf 'not a MIDI file' >"$data/qor_bgm.mid"
 xdotool mousemove 700 500
 start_saver
-for _ in $(seq 100); do
-    error_box_shown && break
-    sleep 0.05
-done
+wait_for_error_box
 error_box_shown || fail "no error box for a damaged music file"
 xdotool key Return
 sleep 1.5
@@ -82,10 +86,7 @@ wait "$tpid" || status=$?
 printf 'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60MTrk\x00\x00\x00\x0d\x00\x90\x3c\x40' >"$data/qor_bgm.mid"
 xdotool mousemove 700 500
 start_saver
-for _ in $(seq 100); do
-    error_box_shown && break
-    sleep 0.05
-done
+wait_for_error_box
 error_box_shown || fail "no error box for a cut-off music file"
 xdotool key Return
 sleep 1.5

@@ -46,16 +46,7 @@ for _ in $(seq 40); do
 done
 grey_shown || fail "the grey window did not appear on the second monitor"
 
-start_saver() {
-    timeout -k 2 60 wine "$saver" /s 2>/dev/null &
-    tpid=$!
-    for _ in $(seq 300); do
-        xdotool search --onlyvisible --name '^Fmqv$' >/dev/null 2>&1 && return 0
-        kill -0 "$tpid" 2>/dev/null || fail "the saver ended before its window appeared"
-        sleep 0.05
-    done
-    fail "no saver window within 15 s"
-}
+start_saver() { start_saver_by_path "$saver" "the saver ended before its window appeared"; }
 ended_with_0() {
     local status=0
     wait "$tpid" || status=$?

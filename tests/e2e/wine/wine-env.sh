@@ -195,7 +195,7 @@ user_reg_value() {
 # Starts a saver by a recorded path with "/s", as the system does, and waits for its window; sets tpid.
 # $2 is the failure when the program ends at once.
 start_saver_by_path() {
-    timeout -k 2 30 wine "$1" /s 2>/dev/null &
+    timeout -k 2 60 wine "$1" /s 2>/dev/null &
     tpid=$!
     for _ in $(seq 300); do
         xdotool search --onlyvisible --name '^Fmqv$' >/dev/null 2>&1 && return 0
