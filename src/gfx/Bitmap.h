@@ -37,7 +37,8 @@ class Bitmap {
     void SetHeight(std::int32_t height) { SetSize(width_, height); }
     void SetSize(std::int32_t width, std::int32_t height);
     // Sets the size without keeping the pixels, for scratch bitmaps that are drawn afresh wherever they are
-    // used: what the pixels hold afterwards is unspecified. Memory is kept for a later, larger size.
+    // used: what the pixels hold afterwards is unspecified. Memory is kept for a later size up to the largest
+    // so far; growing past it lets the old pixels go before the new ones are taken.
     void Reshape(std::int32_t width, std::int32_t height);
     // Makes room for width x height, so that Reshape up to that size does not reallocate.
     void Reserve(std::int32_t width, std::int32_t height);

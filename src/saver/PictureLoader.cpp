@@ -25,10 +25,9 @@ bool DecodePicture(TFmqv& fm, const std::string& path, Bitmap& into) {
 }
 
 void CopyInto(Bitmap& frame, const Bitmap& picture) {
-    // The copy covers every pixel, so the old pixels can go first: the frame's old and new buffers are never
-    // held at once.
-    frame.Release();
-    frame.SetSize(picture.Width(), picture.Height());
+    // The copy covers every pixel: nothing of the old frame is kept or filled first, and a frame that grows
+    // lets its old buffer go before it takes the new one.
+    frame.Reshape(picture.Width(), picture.Height());
     frame.DrawOpaque(0, 0, picture);
 }
 

@@ -36,7 +36,6 @@ SaverTick SaverSession::Tick() {
     SaverTick result;
     if (!Busy() && !Closed()) {
         const std::uint64_t ticksBefore = form_->Timer1.TickCount();
-        form_->TakeDrawn();
         Handle([this] { form_->Timer1.PollClock(); });
         // A tick whose handler failed still ran (and was reported).
         result.ran = form_->Timer1.TickCount() != ticksBefore;
