@@ -98,10 +98,10 @@ TEST(Tate2, BlackBandWidensGoingOut) {
     EffectHarness h;
     h.Prepare(11, true, 640, 480);
     h.StepTo(20);
-    EXPECT_EQ(h.Fm().Composite.Pixel(15, 0), test::CardColor(15, 0));
-    EXPECT_EQ(h.Fm().Composite.Pixel(16, 0), clBlack);
-    EXPECT_EQ(h.Fm().Composite.Pixel(623, 479), clBlack);
-    EXPECT_EQ(h.Fm().Composite.Pixel(624, 479), test::CardColor(624, 479));
+    EXPECT_EQ(h.Shown().Pixel(15, 0), test::CardColor(15, 0));
+    EXPECT_EQ(h.Shown().Pixel(16, 0), clBlack);
+    EXPECT_EQ(h.Shown().Pixel(623, 479), clBlack);
+    EXPECT_EQ(h.Shown().Pixel(624, 479), test::CardColor(624, 479));
 }
 
 TEST(Yoko, RowsOfTheWindow) {

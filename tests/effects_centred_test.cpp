@@ -94,8 +94,8 @@ TEST(Seihoukei2, BlackSquareGrowsGoingOutAndShrinksComingIn) {
     h.Prepare(7, false, 640, 480);
     h.Step();
     EXPECT_TRUE(MaskIs(h.Fm().StepMask, [](auto x, auto) { return x >= 16 && x < 624; }));
-    EXPECT_EQ(h.Fm().Composite.Pixel(15, 0), test::CardColor(15, 0));
-    EXPECT_EQ(h.Fm().Composite.Pixel(16, 0), clBlack);
+    EXPECT_EQ(h.Shown().Pixel(15, 0), test::CardColor(15, 0));
+    EXPECT_EQ(h.Shown().Pixel(16, 0), clBlack);
 }
 
 // The circle's extreme pixels: it reaches its rectangle's sides at the middle row and column and no further.

@@ -55,7 +55,7 @@ TEST(Kazaguruma, UncoveredStripsOn1024x768) {
                In(x, y, 0, 0, 512, 4);
     };
     EXPECT_TRUE(MaskIs(h.Fm().StepMask, [&](auto x, auto y) { return !uncovered(x, y); }));
-    EXPECT_EQ(h.Fm().Composite.Pixel(1015, 100), test::CardColor(1015, 100));
+    EXPECT_EQ(h.Shown().Pixel(1015, 100), test::CardColor(1015, 100));
     EffectHarness in;
     in.Prepare(16, false, 1024, 768);
     in.StepTo(20);

@@ -22,6 +22,10 @@ void EffectContext::Present(const Bitmap& b) {
     fm_.Present(b);
 }
 
+void EffectContext::PresentComposed(const Bitmap& frame, const Bitmap& mask) {
+    fm_.PresentComposed(frame, mask);
+}
+
 Rect EffectContext::VisiblePart(const Bitmap& b) const {
     return fm_.VisiblePart(b);
 }

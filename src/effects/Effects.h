@@ -28,7 +28,8 @@ std::optional<EffectPhase> BeginEffectStep(EffectContext fm);
 void EndEffectStep(EffectContext fm, const EffectPhase& phase);
 // Sizes b to F's size, width first, then height.
 void SizeToFrame(Bitmap& b, const Bitmap& frame);
-// Composes F and mask M in Composite (M's white transparent) and presents Composite at the picture's place.
+// Presents F with mask M laid over it (M's white transparent) at the picture's place, as Composite composed of
+// them would show; Composite's pixels are left as they were when it has F's size.
 void ComposeAndPresent(EffectContext fm, const Bitmap& frame, const Bitmap& mask);
 
 // Calls effect n (1..16); any other number does nothing.

@@ -27,6 +27,14 @@ void SizeToFrame(Bitmap& b, const Bitmap& frame) {
 }
 
 void ComposeAndPresent(EffectContext fm, const Bitmap& frame, const Bitmap& mask) {
+    const Bitmap& c = fm.Composite;
+    if (c.Width() == frame.Width() && c.Height() == frame.Height() && mask.Width() == frame.Width() &&
+        mask.Height() == frame.Height()) {
+        // Composed straight onto the window, in its pixel format: Composite would only be read back once to be
+        // shown, and nothing else reads it.
+        fm.PresentComposed(frame, mask);
+        return;
+    }
     // Only the part that lands inside the window is composed: the rest of Composite is never shown.
     ComposeMasked(fm.Composite, frame, mask, fm.VisiblePart(fm.Composite));
     fm.Present(fm.Composite);

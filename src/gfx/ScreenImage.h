@@ -24,6 +24,9 @@ class ScreenImage {
     void Reset(std::int32_t width, std::int32_t height);
     // Copies src opaquely with its top-left corner at (x, y), clipped to the image; returns the area it changed.
     Rect Draw(std::int32_t x, std::int32_t y, const Bitmap& src);
+    // Copies frame with mask (of the same size) laid over it, white transparent, at (x, y) in one pass: the
+    // image shows what an opaque copy of frame followed by a colour-keyed copy of mask would show there.
+    Rect DrawMasked(std::int32_t x, std::int32_t y, const Bitmap& frame, const Bitmap& mask);
     // The pixel as 0xRRGGBB.
     Color Pixel(std::int32_t x, std::int32_t y) const { return Row(y)[x] & 0xFFFFFFu; }
     // The same pixels as a 24-bit bitmap (the renderer's frames, tests).

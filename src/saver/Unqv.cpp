@@ -37,7 +37,8 @@ TFmqv::TFmqv(const SaverPlatform& platform)
     : Timer1(platform.clock, [&app = platform.app] { return app.IsActive(); }), MediaPlayer1(platform.media),
       app_(platform.app), window_(platform.window), clock_(platform.clock), system_(platform.system),
       programPath_(platform.programPath), style_(platform.style), seed_(platform.seed),
-      dataFolderGiven_(platform.dataFolder), leaveDataFolderAlone_(platform.leaveDataFolderAlone) {
+      dataFolderGiven_(platform.dataFolder), leaveDataFolderAlone_(platform.leaveDataFolderAlone),
+      decodeAheadWanted_(platform.decodeAhead) {
     EffectEnabled.fill(true);
     // The window definition: Timer1 with ActiveOnly, Enabled, Interval 900 and its tick handler; the
     // media player's notify handler. Loading completes before FormCreate runs.
@@ -53,12 +54,6 @@ TFmqv::~TFmqv() = default;
 
 std::string TFmqv::PictureFile(std::int32_t number) const {
     return JoinPath(DataFolder, datafile::Picture(number), style_);
-}
-
-std::int32_t TFmqv::NextPictureNumber() const {
-    const std::int64_t n = std::int64_t{PictureNo} + 1;
-    return n <= LastPictureNo && FileExists(PictureFile(static_cast<std::int32_t>(n))) ? static_cast<std::int32_t>(n)
-                                                                                       : FirstPictureNo + 1;
 }
 
 void TFmqv::FitToScreen() {
@@ -107,6 +102,9 @@ void TFmqv::FormCreate() {
         PosX = 0;
         PosY = 0;
     }
+    // The first pair is decoded while the window waits for its first tick.
+    if (decodeAheadWanted_ && !decodeAhead_) decodeAhead_ = std::make_unique<DecodeAhead>();
+    PlanDecodeAhead();
 }
 
 void TFmqv::FormShow() {
@@ -122,6 +120,7 @@ void TFmqv::FormClose() {
     // Input keeps arriving until the loop has ended; the restoring and releasing happen once.
     if (formClosed_) return;
     formClosed_ = true;
+    decodeAhead_.reset();
     window_.ShowCursor(true);
     system_.SetScreenSaverActive(true);
     for (Bitmap* b : {&CurrentFrame, &NextFrame, &CurrentPicture, &NextPicture, &StepMask, &Composite, &TrailMask})
@@ -173,6 +172,12 @@ Rect TFmqv::VisiblePart(const Bitmap& b) const {
 void TFmqv::PresentAt(const Bitmap& b, Point at) {
     if (Closing()) return;
     drawn_ = Union(drawn_, screen_.Draw(at.x, at.y, b));
+}
+
+void TFmqv::PresentComposed(const Bitmap& frame, const Bitmap& mask) {
+    if (Closing()) return;
+    const Point at = PlacePicture(frame);
+    drawn_ = Union(drawn_, screen_.DrawMasked(at.x, at.y, frame, mask));
 }
 
 } // namespace vis

@@ -11,12 +11,14 @@
 #include "qv/Paths.h"
 #include "qv/QorInf.h"
 #include "saver/DXClass.h"
+#include "saver/DecodeAhead.h"
 #include "saver/MediaPlayer.h"
 #include "saver/Random.h"
 #include "saver/SlideState.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -38,6 +40,8 @@ struct SaverPlatform {
     std::optional<std::string> dataFolder{};
     // A viewer of someone else's folder: creation neither deletes install.exe nor creates the folder.
     bool leaveDataFolderAlone = false;
+    // Decode the coming load's pictures on a worker thread (the results are the same either way).
+    bool decodeAhead = true;
 };
 
 class TFmqv {
@@ -76,6 +80,11 @@ class TFmqv {
     // The number of the picture that goes into NextPicture: PictureNo + 1 when its file exists and it lies
     // within LastPictureNo, else the first picture of the cycle.
     std::int32_t NextPictureNumber() const;
+    // Asks for the coming load's pictures to be decoded ahead, once per cycle, as soon as they are known.
+    void PlanDecodeAhead();
+    // Pictures that loads took ready-made (decoded ahead, or the previous next picture kept) rather than
+    // decoding them in their own tick.
+    std::int64_t PicturesTakenReady() const { return takenReady_; }
     void ChooseEffect();
     Point PlacePicture(const Bitmap& b) const;
     // The part of a picture-sized bitmap, in its own coordinates, that lands inside the window when it is drawn
@@ -84,6 +93,9 @@ class TFmqv {
     // Draws b opaquely on the window at `at`, or at PlacePicture(b).
     void PresentAt(const Bitmap& b, Point at);
     void Present(const Bitmap& b) { PresentAt(b, PlacePicture(b)); }
+    // Draws frame with mask (both picture-sized, of one size) laid over it at the picture's place, white
+    // transparent.
+    void PresentComposed(const Bitmap& frame, const Bitmap& mask);
     std::int32_t RandomBelow(std::int32_t n) { return random_.Below(n); }
     std::string DataFile(std::string_view name) const { return JoinPath(DataFolder, name, style_); }
     std::string PictureFile(std::int32_t number) const;
@@ -126,6 +138,26 @@ class TFmqv {
     TMediaPlayer MediaPlayer1;
 
   private:
+    struct PictureCursor;
+    PictureCursor Cursor() const;
+    void ChooseCurrentPicture(PictureCursor& c) const;
+    static void PickNextPicture(PictureCursor& c, RandomGenerator& random);
+    std::int32_t NextPictureNumber(const PictureCursor& c) const;
+    PictureTone ToneOfShow() const;
+    struct Decoded {
+        bool ok = true, toned = false, framed = false;
+        std::optional<FileStamp> stamp;
+    };
+    // Decodes (or takes the decode made ahead of) the picture file into `into`, and its copy into *frame when
+    // one was made ahead. A file that cannot be read asks the window to close (ok false).
+    Decoded DecodePicture(const std::string& path, PictureTone tone, Bitmap& into, Bitmap* frame);
+    // Where NextPicture came from, while it is the file's current content.
+    struct PictureSource {
+        std::string path;
+        FileStamp stamp;
+        PictureTone tone;
+    };
+
     Application& app_;
     SaverWindow& window_;
     Clock& clock_;
@@ -139,6 +171,11 @@ class TFmqv {
     std::optional<Point> pointer_;
     std::optional<std::string> dataFolderGiven_;
     bool leaveDataFolderAlone_ = false;
+    bool decodeAheadWanted_ = true;
+    std::unique_ptr<DecodeAhead> decodeAhead_;
+    bool aheadPlanned_ = false;
+    std::int64_t takenReady_ = 0;
+    std::optional<PictureSource> nextSource_;
     bool bitmapsCreated_ = false;
     bool closing_ = false;
     bool formClosed_ = false;

@@ -68,6 +68,21 @@ class EffectHarness {
 
     const Bitmap& Frame() { return fm_->SlideState == 4 || fm_->SlideState == 5 ? fm_->NextFrame : fm_->CurrentFrame; }
 
+    // What the window shows of the phase's frame, frame-sized (black where it lies off the window): the composed
+    // frame of the last step.
+    Bitmap Shown() {
+        const Bitmap& f = Frame();
+        const Point at = fm_->PlacePicture(f);
+        const ScreenImage& screen = fm_->Screen();
+        Bitmap b(f.Width(), f.Height());
+        b.FillAll(clBlack);
+        for (std::int32_t y = 0; y < f.Height(); ++y)
+            for (std::int32_t x = 0; x < f.Width(); ++x)
+                if (at.x + x >= 0 && at.x + x < screen.Width() && at.y + y >= 0 && at.y + y < screen.Height())
+                    b.SetPixel(x, y, screen.Pixel(at.x + x, at.y + y));
+        return b;
+    }
+
     HeadlessApplication app;
     HeadlessWindow window;
     VirtualClock clock;
