@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace vis {
 
@@ -75,6 +76,13 @@ void Bitmap::Release() {
     pixels_ = {};
     width_ = height_ = 0;
     stride_ = 0;
+}
+
+void Bitmap::SwapPixels(Bitmap& other) noexcept {
+    std::swap(width_, other.width_);
+    std::swap(height_, other.height_);
+    std::swap(stride_, other.stride_);
+    pixels_.swap(other.pixels_);
 }
 
 Color Bitmap::Pixel(std::int32_t x, std::int32_t y) const {

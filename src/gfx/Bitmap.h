@@ -44,6 +44,8 @@ class Bitmap {
     void Reserve(std::int32_t width, std::int32_t height);
     // Frees the pixels; the bitmap is 0 x 0 afterwards.
     void Release();
+    // Exchanges size and pixels with other; brush, pen and clip stay with each bitmap.
+    void SwapPixels(Bitmap& other) noexcept;
 
     std::size_t Stride() const { return stride_; }
     std::uint8_t* Row(std::int32_t y) { return pixels_.data() + static_cast<std::size_t>(y) * stride_; }

@@ -8,6 +8,7 @@
 #include <jerror.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -32,6 +33,7 @@ struct DecodeJob {
     std::uint8_t* cmykRows;
     bool cmyk;
     bool cmykInverted;
+    const std::atomic<bool>* cancel;
 };
 
 DecodeJob* JobOf(j_common_ptr cinfo) {
@@ -95,6 +97,10 @@ bool DecompressPlain(DecodeJob* job) {
     const std::size_t cmykStride = static_cast<std::size_t>(width) * 4;
     JSAMPROW rows[kRowBatch];
     while (job->cinfo.output_scanline < job->cinfo.output_height) {
+        if (job->cancel && job->cancel->load(std::memory_order_relaxed)) {
+            std::snprintf(job->trap.message, sizeof job->trap.message, "cancelled");
+            return false;
+        }
         const JDIMENSION first = job->cinfo.output_scanline;
         JDIMENSION want = job->cinfo.output_height - first;
         if (want > kRowBatch) want = kRowBatch;
@@ -158,7 +164,8 @@ JpegHeaderInfo InspectJpegHeader(const void* data, std::size_t size, std::uint64
     return ReadHeader(owner->job, data, size, budget);
 }
 
-JpegStatus DecodeJpeg(const void* data, std::size_t size, Bitmap& into, const std::string& label) {
+JpegStatus DecodeJpeg(const void* data, std::size_t size, Bitmap& into, const std::string& label,
+                      const JpegDecodeOptions& options) {
     auto owner = std::make_unique<DecodeJobOwner>();
     DecodeJob& job = owner->job;
     const std::uint64_t budget = PictureMemoryBudget();
@@ -187,7 +194,11 @@ JpegStatus DecodeJpeg(const void* data, std::size_t size, Bitmap& into, const st
 
     std::vector<std::uint8_t> cmykRows;
     if (job.cmyk) cmykRows.resize(static_cast<std::size_t>(header.width) * 4 * kRowBatch);
-    into.SetSize(static_cast<std::int32_t>(header.width), static_cast<std::int32_t>(header.height));
+    if (options.reuseBuffer)
+        into.Reshape(static_cast<std::int32_t>(header.width), static_cast<std::int32_t>(header.height));
+    else
+        into.SetSize(static_cast<std::int32_t>(header.width), static_cast<std::int32_t>(header.height));
+    job.cancel = options.cancel;
     job.pixels = into.Bits();
     job.stride = into.Stride();
     job.cmykRows = cmykRows.data();
@@ -195,10 +206,10 @@ JpegStatus DecodeJpeg(const void* data, std::size_t size, Bitmap& into, const st
     return JpegStatus::Decoded;
 }
 
-JpegStatus LoadJpegFile(const std::string& path, Bitmap& into) {
+JpegStatus LoadJpegFile(const std::string& path, Bitmap& into, const JpegDecodeOptions& options) {
     const auto bytes = ReadFileBounded(path, kMaxJpegFileBytes);
     if (!bytes) return JpegStatus::CannotBeRead;
-    return DecodeJpeg(bytes->data(), bytes->size(), into, path);
+    return DecodeJpeg(bytes->data(), bytes->size(), into, path, options);
 }
 
 } // namespace vis

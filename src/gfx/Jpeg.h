@@ -12,6 +12,7 @@
 //   cannot be shown). The bitmap then already has the picture's size.
 #include "gfx/Bitmap.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,9 +29,17 @@ constexpr int kMaxJpegScans = 100;
 
 enum class JpegStatus { Decoded, CannotBeRead };
 
+// A decode made ahead of its use may reuse the bitmap's buffer as it is (the old pixels are neither kept nor
+// filled first, as the decoded ones cover them) and stops early, with EInvalidGraphic, once `cancel` is set.
+struct JpegDecodeOptions {
+    bool reuseBuffer = false;
+    const std::atomic<bool>* cancel = nullptr;
+};
+
 // LoadJpegFile's EPictureTooLarge names the file; DecodeJpeg's names `label`.
-JpegStatus LoadJpegFile(const std::string& path, Bitmap& into);
-JpegStatus DecodeJpeg(const void* data, std::size_t size, Bitmap& into, const std::string& label = "JPEG");
+JpegStatus LoadJpegFile(const std::string& path, Bitmap& into, const JpegDecodeOptions& options = {});
+JpegStatus DecodeJpeg(const void* data, std::size_t size, Bitmap& into, const std::string& label = "JPEG",
+                      const JpegDecodeOptions& options = {});
 
 // What the header says, for tools that explain a refusal. Nothing picture-sized is allocated.
 struct JpegHeaderInfo {

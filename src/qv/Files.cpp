@@ -80,6 +80,23 @@ std::uintmax_t OneMore(std::uintmax_t maxBytes) {
 }
 } // namespace
 
+std::optional<FileStamp> StampOf(const std::string& path) {
+#ifdef _WIN32
+    WIN32_FILE_ATTRIBUTE_DATA a{};
+    if (!GetFileAttributesExW(FsPath(path).c_str(), GetFileExInfoStandard, &a) ||
+        (a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return std::nullopt;
+    return FileStamp{(std::uintmax_t{a.nFileSizeHigh} << 32) | a.nFileSizeLow,
+                     static_cast<std::int64_t>((std::uint64_t{a.ftLastWriteTime.dwHighDateTime} << 32) |
+                                               a.ftLastWriteTime.dwLowDateTime)};
+#else
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return FileStamp{static_cast<std::uintmax_t>(st.st_size),
+                     std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec};
+#endif
+}
+
 std::optional<std::string> ReadFileBounded(const std::string& path, std::uintmax_t maxBytes) {
 #ifdef _WIN32
     // Regular files only: a named pipe or a device would make the read wait or run on for ever.

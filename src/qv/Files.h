@@ -24,6 +24,16 @@ bool RenameFile(const std::string& from, const std::string& to);
 // Creates the folder and any missing parents; false when it could not.
 bool ForceDirectories(const std::string& path);
 
+// What tells one version of a file from the next: its size and its modification time (nanoseconds, or the
+// file system's own unit), as stat reports them.
+struct FileStamp {
+    std::uintmax_t size = 0;
+    std::int64_t modified = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+// The stamp of a regular file; nullopt when there is none (missing, a folder, unreadable attributes).
+std::optional<FileStamp> StampOf(const std::string& path);
+
 // Reads a whole file of at most maxBytes; nullopt when it cannot be opened or read or is larger.
 std::optional<std::string> ReadFileBounded(const std::string& path, std::uintmax_t maxBytes);
 

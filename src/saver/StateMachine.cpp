@@ -74,6 +74,7 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
     default:
         break;
     }
+    PlanDecodeAhead();
 }
 
 void TFmqv::StepTransition() {

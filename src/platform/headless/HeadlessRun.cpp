@@ -21,7 +21,8 @@ HeadlessRun::HeadlessRun(const HeadlessRunOptions& options)
                            options.style,
                            options.seed,
                            options.dataFolder,
-                           options.leaveDataFolderAlone};
+                           options.leaveDataFolderAlone,
+                           options.decodeAhead};
     app.SetTitle("Vistrelle");
     session_ = std::make_unique<SaverSession>(platform);
     media.Update(clock.NowMs());

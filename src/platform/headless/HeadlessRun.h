@@ -22,6 +22,7 @@ struct HeadlessRunOptions {
     // Used as the data folder instead of the one derived from programPath (see SaverPlatform).
     std::optional<std::string> dataFolder;
     bool leaveDataFolderAlone = false;
+    bool decodeAhead = true;
     std::int32_t screenWidth = 640;
     std::int32_t screenHeight = 480;
     std::optional<std::uint64_t> seed = 1;
