@@ -72,6 +72,8 @@ TEST(DecodeAhead, RunsShowTheSameTicksFramesAndErrors) {
          {}},
         // Sikaku draws from the generator at every step, so the random pick is known only after it.
         {"random order, Sikaku only", "0010000000000000", {"qor_random"}, {}},
+        // The fade writes its frame; its last in-step must leave it as the picture for the next load.
+        {"fade only, random places", "0100000000000000", {"qor_randompos"}, {}},
         {"a picture missing in the cycle",
          "1111111111111111",
          {},

@@ -130,10 +130,36 @@ WidenAndRow PickWidenAnd() {
 
 } // namespace
 
-void ScreenImage::Reset(std::int32_t width, std::int32_t height) {
+ScreenImage::ScreenImage(const ScreenImage& other)
+    : width_(other.width_), height_(other.height_), own_(other.pixels_, other.pixels_ + other.PixelCount()),
+      pixels_(own_.data()) {}
+
+ScreenImage& ScreenImage::operator=(const ScreenImage& other) {
+    if (this != &other) {
+        own_.assign(other.pixels_, other.pixels_ + other.PixelCount());
+        width_ = other.width_;
+        height_ = other.height_;
+        pixels_ = own_.data();
+    }
+    return *this;
+}
+
+bool operator==(const ScreenImage& a, const ScreenImage& b) {
+    return a.width_ == b.width_ && a.height_ == b.height_ &&
+           std::equal(a.pixels_, a.pixels_ + a.PixelCount(), b.pixels_);
+}
+
+void ScreenImage::Reset(std::int32_t width, std::int32_t height, std::uint32_t* storage) {
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);
-    pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), kOpaque);
+    if (storage) {
+        own_ = {};
+        pixels_ = storage;
+        std::fill(pixels_, pixels_ + PixelCount(), kOpaque);
+    } else {
+        own_.assign(PixelCount(), kOpaque);
+        pixels_ = own_.data();
+    }
 }
 
 Rect ScreenImage::Draw(std::int32_t x, std::int32_t y, const Bitmap& src) {
@@ -141,8 +167,7 @@ Rect ScreenImage::Draw(std::int32_t x, std::int32_t y, const Bitmap& src) {
     if (c.Empty()) return {};
     static const WidenRow widenRow = PickWiden();
     for (std::int32_t row = c.top; row < c.bottom; ++row)
-        widenRow(pixels_.data() + static_cast<std::size_t>(row) * width_ + c.left,
-                 src.Row(row - y) + static_cast<std::size_t>(c.left - x) * 3, c.Width());
+        widenRow(MutableRow(row) + c.left, src.Row(row - y) + static_cast<std::size_t>(c.left - x) * 3, c.Width());
     return c;
 }
 
@@ -152,7 +177,7 @@ Rect ScreenImage::DrawMasked(std::int32_t x, std::int32_t y, const Bitmap& frame
     static const WidenAndRow widenAndRow = PickWidenAnd();
     const auto first = static_cast<std::size_t>(c.left - x) * 3;
     for (std::int32_t row = c.top; row < c.bottom; ++row) {
-        std::uint32_t* d = pixels_.data() + static_cast<std::size_t>(row) * width_ + c.left;
+        std::uint32_t* d = MutableRow(row) + c.left;
         const std::uint8_t* f = frame.Row(row - y) + first;
         const std::uint8_t* m = mask.Row(row - y) + first;
         if (!widenAndRow(d, f, m, c.Width())) ComposeRowExactly(d, f, m, c.Width());

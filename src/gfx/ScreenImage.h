@@ -14,14 +14,20 @@ namespace vis {
 
 class ScreenImage {
   public:
+    ScreenImage() = default;
+    // A copy holds its own pixels.
+    ScreenImage(const ScreenImage& other);
+    ScreenImage& operator=(const ScreenImage& other);
+
     std::int32_t Width() const { return width_; }
     std::int32_t Height() const { return height_; }
     std::size_t Stride() const { return static_cast<std::size_t>(width_) * 4; }
-    const std::uint8_t* Bits() const { return reinterpret_cast<const std::uint8_t*>(pixels_.data()); }
-    const std::uint32_t* Row(std::int32_t y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+    const std::uint8_t* Bits() const { return reinterpret_cast<const std::uint8_t*>(pixels_); }
+    const std::uint32_t* Row(std::int32_t y) const { return pixels_ + static_cast<std::size_t>(y) * width_; }
 
-    // A black image of that size.
-    void Reset(std::int32_t width, std::int32_t height);
+    // A black image of that size, in `storage` (width × height pixels that outlive the image; memory the
+    // window system shares, say) or, without it, in memory of its own.
+    void Reset(std::int32_t width, std::int32_t height, std::uint32_t* storage = nullptr);
     // Copies src opaquely with its top-left corner at (x, y), clipped to the image; returns the area it changed.
     Rect Draw(std::int32_t x, std::int32_t y, const Bitmap& src);
     // Copies frame with mask (of the same size) laid over it, white transparent, at (x, y) in one pass: the
@@ -32,11 +38,15 @@ class ScreenImage {
     // The same pixels as a 24-bit bitmap (the renderer's frames, tests).
     Bitmap ToBitmap() const;
 
-    friend bool operator==(const ScreenImage&, const ScreenImage&) = default;
+    friend bool operator==(const ScreenImage& a, const ScreenImage& b);
 
   private:
+    std::size_t PixelCount() const { return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_); }
+    std::uint32_t* MutableRow(std::int32_t y) { return pixels_ + static_cast<std::size_t>(y) * width_; }
+
     std::int32_t width_ = 0, height_ = 0;
-    std::vector<std::uint32_t> pixels_;
+    std::vector<std::uint32_t> own_;
+    std::uint32_t* pixels_ = nullptr;
 };
 
 } // namespace vis

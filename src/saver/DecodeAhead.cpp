@@ -79,6 +79,11 @@ DecodeAhead::Taken DecodeAhead::Take(const std::string& path, PictureTone tone, 
     return taken;
 }
 
+void DecodeAhead::Recycle(Bitmap& b) {
+    std::lock_guard lock(mutex_);
+    KeepSpareLocked(std::move(b));
+}
+
 Bitmap DecodeAhead::SpareLocked() {
     if (spare_.empty()) return {};
     Bitmap b;

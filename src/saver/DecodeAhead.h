@@ -52,6 +52,9 @@ class DecodeAhead {
     // the caller decodes then. The bitmaps' old pixels are kept as room for later decodes.
     Taken Take(const std::string& path, PictureTone tone, Bitmap& picture, Bitmap* frame);
 
+    // Keeps b's pixels (b is left empty) as room for later decodes.
+    void Recycle(Bitmap& b);
+
   private:
     struct Job {
         PictureWish wish;

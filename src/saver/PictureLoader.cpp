@@ -133,19 +133,24 @@ void TFmqv::LoadPicturePair() {
     // The current picture is, as a rule, the file that the previous load decoded as the next one, unchanged
     // since: that decode is taken over instead of decoding the file again.
     const std::string currentPath = PictureFile(PictureNo);
-    bool currentToned = false, currentFramed = false;
+    bool currentToned = false, handOver = false;
+    Bitmap currentFrameReady, nextFrameReady; // copies made ahead; the frames change only once both decoded
+    Decoded current;
     if (nextSource_ && nextSource_->path == currentPath && nextSource_->tone == tone &&
         StampOf(currentPath) == nextSource_->stamp) {
         CurrentPicture.SwapPixels(NextPicture);
         currentToned = true;
         ++takenReady_;
+        // Its frame comes along: the in-transition that ended in state 5 left NextFrame equal to NextPicture
+        // (the effects only read their frame, but for the fade, whose last in-step copies the picture back),
+        // and state 5 has just shown it whole where state 1 will draw it.
+        handOver = SlideState == kPictureShownWhole;
     }
     nextSource_.reset();
     if (!currentToned) {
-        const Decoded d = DecodePicture(currentPath, tone, CurrentPicture, &CurrentFrame);
-        if (!d.ok) return;
-        currentToned = d.toned;
-        currentFramed = d.framed;
+        current = DecodePicture(currentPath, tone, CurrentPicture, &currentFrameReady);
+        if (!current.ok) return;
+        currentToned = current.toned;
     }
     PicturesLoaded = true;
 
@@ -155,15 +160,29 @@ void TFmqv::LoadPicturePair() {
 
     // The next picture; a missing one is replaced by the first picture of the cycle.
     const std::string nextPath = PictureFile(NextPictureNumber());
-    const Decoded next = DecodePicture(nextPath, tone, NextPicture, &NextFrame);
+    const Decoded next = DecodePicture(nextPath, tone, NextPicture, &nextFrameReady);
     if (!next.ok) return;
 
     if (!currentToned) ApplyTone(CurrentPicture, tone);
     if (!next.toned) ApplyTone(NextPicture, tone);
 
     // Fresh working copies for the effects, toning included.
-    if (!currentFramed) CopyInto(CurrentFrame, CurrentPicture);
-    if (!next.framed) CopyInto(NextFrame, NextPicture);
+    if (handOver)
+        CurrentFrame.SwapPixels(NextFrame);
+    else if (current.framed)
+        CurrentFrame.SwapPixels(currentFrameReady);
+    else
+        CopyInto(CurrentFrame, CurrentPicture);
+    frameOnScreen_ = handOver;
+    if (next.framed)
+        NextFrame.SwapPixels(nextFrameReady);
+    else
+        CopyInto(NextFrame, NextPicture);
+    if (decodeAhead_) {
+        // What the frames held before is room for the decodes to come.
+        decodeAhead_->Recycle(currentFrameReady);
+        decodeAhead_->Recycle(nextFrameReady);
+    }
     if (next.stamp && decodeAhead_) nextSource_ = PictureSource{nextPath, *next.stamp, tone};
     SlideState = kLayOutPicture;
     aheadPlanned_ = false;

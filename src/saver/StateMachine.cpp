@@ -3,6 +3,8 @@
 #include "qv/DataFiles.h"
 #include "saver/Unqv.h"
 
+#include <utility>
+
 namespace vis {
 
 namespace {
@@ -28,7 +30,11 @@ void TFmqv::Timer1Timer(TCustomDXTimer&, std::int32_t) {
     }
     switch (SlideState) {
     case kLayOutPicture:
-        Present(CurrentFrame);
+        // A frame the load took over from state 5 is on the window already, at this place.
+        if (std::exchange(frameOnScreen_, false))
+            PresentedAlready(CurrentFrame);
+        else
+            Present(CurrentFrame);
         PrepareTrailMask(*this, CurrentFrame, clWhite, clBlack);
         EffectStep = 0;
         Timer1.SetInterval(ShowTime);

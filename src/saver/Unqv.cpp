@@ -59,7 +59,7 @@ std::string TFmqv::PictureFile(std::int32_t number) const {
 void TFmqv::FitToScreen() {
     const std::int32_t w = window_.ScreenWidth(), h = window_.ScreenHeight();
     window_.SetBounds(0, 0, w, h);
-    screen_.Reset(w, h);
+    screen_.Reset(w, h, window_.ScreenStorage(w, h));
 }
 
 void TFmqv::Randomize() {
@@ -172,6 +172,14 @@ Rect TFmqv::VisiblePart(const Bitmap& b) const {
 void TFmqv::PresentAt(const Bitmap& b, Point at) {
     if (Closing()) return;
     drawn_ = Union(drawn_, screen_.Draw(at.x, at.y, b));
+}
+
+void TFmqv::PresentedAlready(const Bitmap& b) {
+    if (Closing()) return;
+    const Point at = PlacePicture(b);
+    const Rect shown =
+        Intersect(Rect{at.x, at.y, at.x + b.Width(), at.y + b.Height()}, Rect{0, 0, screen_.Width(), screen_.Height()});
+    if (!shown.Empty()) drawn_ = Union(drawn_, shown);
 }
 
 void TFmqv::PresentComposed(const Bitmap& frame, const Bitmap& mask) {

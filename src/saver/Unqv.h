@@ -93,6 +93,8 @@ class TFmqv {
     // Draws b opaquely on the window at `at`, or at PlacePicture(b).
     void PresentAt(const Bitmap& b, Point at);
     void Present(const Bitmap& b) { PresentAt(b, PlacePicture(b)); }
+    // b is on the window at PlacePicture(b) already: counts as drawn there without drawing it again.
+    void PresentedAlready(const Bitmap& b);
     // Draws frame with mask (both picture-sized, of one size) laid over it at the picture's place, white
     // transparent.
     void PresentComposed(const Bitmap& frame, const Bitmap& mask);
@@ -176,6 +178,8 @@ class TFmqv {
     bool aheadPlanned_ = false;
     std::int64_t takenReady_ = 0;
     std::optional<PictureSource> nextSource_;
+    // The load took over the frame that state 5 has just shown whole: state 1 finds it on the window.
+    bool frameOnScreen_ = false;
     bool bitmapsCreated_ = false;
     bool closing_ = false;
     bool formClosed_ = false;

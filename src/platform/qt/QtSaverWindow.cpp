@@ -43,6 +43,8 @@ QtSaverWindow::Options QtSaverWindow::FromEnvironment() {
     const char* loop = std::getenv("VISTRELLE_LOOP");
     o.spin = loop && std::string(loop) == "spin";
     if (const char* log = std::getenv("VISTRELLE_TICK_LOG")) o.tickLog = log;
+    const char* ahead = std::getenv("VISTRELLE_DECODE_AHEAD");
+    o.decodeAhead = !(ahead && std::string(ahead) == "0");
     return o;
 }
 
@@ -210,6 +212,23 @@ void QtSaverWindow::SetBounds(std::int32_t left, std::int32_t top, std::int32_t 
     setGeometry(screenOrigin_.x() + left, screenOrigin_.y() + top, width, height);
 }
 
+std::uint32_t* QtSaverWindow::ScreenStorage(std::int32_t width, std::int32_t height) {
+    // A scaled preview draws through Qt; so does a display that cannot share memory. VISTRELLE_SHM=0 keeps Qt's
+    // painting, for comparison.
+    const char* shm = std::getenv("VISTRELLE_SHM");
+    if (layout_.preview || (shm && std::string(shm) == "0")) return nullptr;
+    shared_ = X11SharedImage::Create(width, height);
+    if (!shared_) return nullptr;
+    // Qt leaves the window's pixels to paintEvent, which has the X server draw them.
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_NoSystemBackground);
+    return shared_->Pixels();
+}
+
+QPaintEngine* QtSaverWindow::paintEngine() const {
+    return shared_ ? nullptr : QWidget::paintEngine();
+}
+
 void QtSaverWindow::ShowCursor(bool show) {
     if (show == !cursorHidden_) return;
     cursorHidden_ = !show;
@@ -300,10 +319,14 @@ void QtSaverWindow::Disarm() {
 void QtSaverWindow::OnFrameTimer() {
     if (!session_ || session_->Busy()) return;
     const std::int64_t due = dueMs_;
+    const TFmqv& form = session_->Form();
+    const int state = form.PicturesLoaded ? static_cast<int>(form.SlideState) : 0;
+    const std::int64_t began = tickLog_ ? SteadyClock::NowUs64() : 0;
     SaverTick tick;
     Handle([this, &tick] { tick = session_->Tick(); });
-    // When each tick ran against when it was due.
-    if (tick.ran && tickLog_) *tickLog_ << due * 1000 << ' ' << SteadyClock::NowUs64() << '\n';
+    // When each tick ran against when it was due, and what it cost.
+    if (tick.ran && tickLog_)
+        *tickLog_ << due * 1000 << ' ' << began << ' ' << SteadyClock::NowUs64() - began << ' ' << state << '\n';
     if (!loopEnded_ && !tick.drawn.Empty()) update(WindowRect(tick.drawn));
 }
 
@@ -328,6 +351,16 @@ bool QtSaverWindow::event(QEvent* e) {
 }
 
 void QtSaverWindow::paintEvent(QPaintEvent* e) {
+    if (shared_) {
+        const QRect imageRect(0, 0, session_->Form().Screen().Width(), session_->Form().Screen().Height());
+        for (const QRect& r : e->region()) {
+            const QRect inside = r.intersected(imageRect);
+            if (!inside.isEmpty()) shared_->Put(winId(), inside.x(), inside.y(), inside.width(), inside.height());
+            for (const QRect& outside : (QRegion(r.intersected(rect())) - imageRect))
+                shared_->FillBlack(winId(), outside.x(), outside.y(), outside.width(), outside.height());
+        }
+        return;
+    }
     QPainter painter(this);
     const QRect all = rect();
     if (!session_ || session_->Form().Screen().Width() == 0 || session_->Form().Screen().Height() == 0) {

@@ -6,6 +6,7 @@
 // a black cover window whose input counts as the saver window's own.
 #include "platform/SaverWindow.h"
 #include "platform/qt/HostLayout.h"
+#include "platform/qt/X11Window.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -36,10 +37,13 @@ class QtSaverWindow : public QWidget, public SaverWindow {
         // The frame timer polled whenever the event queue is empty, as the classic idle loop does; for
         // measuring what sleeping saves.
         bool spin = false;
-        // When set, each tick appends "due_us actual_us" (monotonic clock) to this file.
+        // When set, each tick appends "due_us actual_us took_us state" to this file: when it was due and when
+        // it ran (monotonic clock), how long it took, and the state it found (0: it loaded a picture pair).
         std::string tickLog;
+        // Off: every load decodes its pictures in its own tick, for measuring what decoding ahead saves.
+        bool decodeAhead = true;
     };
-    // VISTRELLE_LOOP=spin and VISTRELLE_TICK_LOG; the host is the caller's to set.
+    // VISTRELLE_LOOP=spin, VISTRELLE_TICK_LOG and VISTRELLE_DECODE_AHEAD=0; the host is the caller's to set.
     static Options FromEnvironment();
 
     QtSaverWindow(Application& app, SteadyClock& clock, Options options);
@@ -63,6 +67,9 @@ class QtSaverWindow : public QWidget, public SaverWindow {
     std::int32_t ScreenWidth() const override;
     std::int32_t ScreenHeight() const override;
     void SetBounds(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) override;
+    std::uint32_t* ScreenStorage(std::int32_t width, std::int32_t height) override;
+    // Painted by the X server straight from the shared screen bitmap when there is one: no paint engine then.
+    QPaintEngine* paintEngine() const override;
     void ShowCursor(bool show) override;
     void StayOnTop() override;
     void DisableIme() override;
@@ -117,6 +124,8 @@ class QtSaverWindow : public QWidget, public SaverWindow {
     // Where the primary monitor lies on the desktop: the core places the window at (0, 0) of it.
     QPoint screenOrigin_;
     std::vector<std::unique_ptr<QWidget>> covers_;
+    // The screen bitmap's pixels, shared with the X server (not for a scaled preview).
+    std::unique_ptr<X11SharedImage> shared_;
     std::function<void()> onLoopEnd_;
     std::int64_t dueMs_ = 0;
     std::unique_ptr<std::ofstream> tickLog_;

@@ -69,7 +69,8 @@ RoleResult RunSaverRole(QtApplication& app, const RoleStart& start) {
                            .programPath = programPath,
                            .style = PathStyle::Posix,
                            .seed = {},
-                           .dataFolder = {}};
+                           .dataFolder = {},
+                           .decodeAhead = options.decodeAhead};
     // Made only once the show may start: its frame timer counts from its creation.
     std::optional<SaverSession> session;
     auto startShow = [&] {

@@ -5,7 +5,11 @@
 #include <QGuiApplication>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
 #include <X11/extensions/scrnsaver.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 
 namespace vis {
 
@@ -34,6 +38,108 @@ bool X11WindowRootGeometry(unsigned long window, int& x, int& y, int& width, int
 unsigned long X11RootWindow() {
     auto* dpy = static_cast<Display*>(X11DisplayOfApplication());
     return dpy ? DefaultRootWindow(dpy) : 0;
+}
+
+struct X11SharedImage::State {
+    Display* dpy = nullptr;
+    XShmSegmentInfo segment{};
+    XImage* image = nullptr;
+    GC gc = nullptr;
+    ::Window gcWindow = 0;
+    bool attached = false;
+};
+
+namespace {
+bool attachFailed = false;
+}
+
+std::unique_ptr<X11SharedImage> X11SharedImage::Create(int width, int height) {
+    auto* dpy = static_cast<Display*>(X11DisplayOfApplication());
+    if (!dpy || width <= 0 || height <= 0 || !XShmQueryExtension(dpy)) return nullptr;
+    const int screen = DefaultScreen(dpy);
+    Visual* visual = DefaultVisual(dpy, screen);
+    if (DefaultDepth(dpy, screen) != 24 || visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 ||
+        visual->blue_mask != 0xFF)
+        return nullptr;
+    auto state = std::make_unique<State>();
+    state->dpy = dpy;
+    state->segment.shmid = -1;
+    state->image = XShmCreateImage(dpy, visual, 24, ZPixmap, nullptr, &state->segment, static_cast<unsigned>(width),
+                                   static_cast<unsigned>(height));
+    if (!state->image) return nullptr;
+    std::unique_ptr<X11SharedImage> result(new X11SharedImage(std::move(state)));
+    State& st = *result->state_;
+    // The image's rows must be the screen bitmap's: 4 bytes a pixel, no padding, in this machine's byte order.
+    if (st.image->bits_per_pixel != 32 || st.image->bytes_per_line != width * 4) return nullptr;
+    const std::size_t bytes = static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(height);
+    st.segment.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (st.segment.shmid < 0) return nullptr;
+    void* at = shmat(st.segment.shmid, nullptr, 0);
+    if (at == reinterpret_cast<void*>(-1)) return nullptr;
+    st.segment.shmaddr = st.image->data = static_cast<char*>(at);
+    st.segment.readOnly = True;
+    // The server refuses the segment asynchronously (a server on another machine): ask and wait for the answer.
+    attachFailed = false;
+    auto* previous = XSetErrorHandler([](Display*, XErrorEvent*) {
+        attachFailed = true;
+        return 0;
+    });
+    st.attached = XShmAttach(dpy, &st.segment) != 0;
+    XSync(dpy, False);
+    XSetErrorHandler(previous);
+    st.attached = st.attached && !attachFailed;
+    // Marked for removal at once: the segment goes when both sides have let it go, also after a crash.
+    shmctl(st.segment.shmid, IPC_RMID, nullptr);
+    if (!st.attached) return nullptr;
+    result->pixels_ = reinterpret_cast<std::uint32_t*>(at);
+    return result;
+}
+
+X11SharedImage::X11SharedImage(std::unique_ptr<State> state) : state_(std::move(state)) {}
+
+X11SharedImage::~X11SharedImage() {
+    if (!state_) return;
+    State& st = *state_;
+    if (st.attached) {
+        XShmDetach(st.dpy, &st.segment);
+        XSync(st.dpy, False);
+    }
+    if (st.gc) XFreeGC(st.dpy, st.gc);
+    if (st.segment.shmaddr) shmdt(st.segment.shmaddr);
+    if (st.image) {
+        st.image->data = nullptr;
+        XDestroyImage(st.image);
+    }
+}
+
+namespace {
+GC GcFor(Display* dpy, ::Window window, GC& gc, ::Window& gcWindow) {
+    if (!gc || gcWindow != window) {
+        if (gc) XFreeGC(dpy, gc);
+        gc = XCreateGC(dpy, window, 0, nullptr);
+        gcWindow = window;
+    }
+    return gc;
+}
+} // namespace
+
+void X11SharedImage::Put(unsigned long window, int x, int y, int width, int height) {
+    State& st = *state_;
+    if (width <= 0 || height <= 0) return;
+    GC gc = GcFor(st.dpy, static_cast<::Window>(window), st.gc, st.gcWindow);
+    XShmPutImage(st.dpy, static_cast<::Window>(window), gc, st.image, x, y, x, y, static_cast<unsigned>(width),
+                 static_cast<unsigned>(height), False);
+    XSync(st.dpy, False);
+}
+
+void X11SharedImage::FillBlack(unsigned long window, int x, int y, int width, int height) {
+    State& st = *state_;
+    if (width <= 0 || height <= 0) return;
+    GC gc = GcFor(st.dpy, static_cast<::Window>(window), st.gc, st.gcWindow);
+    XSetForeground(st.dpy, gc, BlackPixel(st.dpy, DefaultScreen(st.dpy)));
+    XFillRectangle(st.dpy, static_cast<::Window>(window), gc, x, y, static_cast<unsigned>(width),
+                   static_cast<unsigned>(height));
+    XFlush(st.dpy);
 }
 
 void SwitchXScreenSaver(void* display, bool on) {

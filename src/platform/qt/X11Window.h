@@ -1,8 +1,36 @@
 #pragma once
 // All the Xlib calls of the shell, kept in one place because Xlib's macros clash with Qt's names: the
-// display, foreign windows, the X server's own screen saver and its suspension (X11ScreenSaver).
+// display, foreign windows, the X server's own screen saver and its suspension (X11ScreenSaver), and the
+// window's pixels in memory shared with the X server.
+#include <cstdint>
+#include <memory>
 
 namespace vis {
+
+// 32-bit pixels (0xFFRRGGBB, rows without padding) in a shared memory segment the X server reads (MIT-SHM):
+// drawing them on a window costs the program no copy at all, where painting through Qt copies every pixel
+// into its own buffer first.
+class X11SharedImage {
+  public:
+    // Null when the display cannot share memory (a remote display) or shows no 24-bit true colour.
+    static std::unique_ptr<X11SharedImage> Create(int width, int height);
+    ~X11SharedImage();
+    X11SharedImage(const X11SharedImage&) = delete;
+    X11SharedImage& operator=(const X11SharedImage&) = delete;
+
+    std::uint32_t* Pixels() const { return pixels_; }
+    // Draws the image's rectangle at the same place of the window, then makes the server finish reading it,
+    // so that the next drawing into the pixels cannot show half drawn.
+    void Put(unsigned long window, int x, int y, int width, int height);
+    // Fills a rectangle of the window black (where a window is larger than the image).
+    void FillBlack(unsigned long window, int x, int y, int width, int height);
+
+  private:
+    struct State;
+    explicit X11SharedImage(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+    std::uint32_t* pixels_ = nullptr;
+};
 
 // The application's X connection (a Display*), null on a platform other than X11.
 void* X11DisplayOfApplication();
