@@ -45,7 +45,7 @@ test-asan:
 	@ctest --preset asan -j $(JOBS) -L unit
 
 bench:
-	@scripts/install-deps core bench
+	@scripts/install-deps core qt bench e2e
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release -j $(JOBS)
 	@scripts/run-benchmarks

@@ -92,16 +92,18 @@ run() {
 }
 
 # Tick log columns: due_us ran_us took_us state (0: the tick loaded a picture pair; 2 and 4: effect steps).
-# Prints: effect steps, their lateness p50, p99 and max (ms); loads, their median and max duration (ms).
+# Prints: effect steps, their lateness p50, p99 and max (ms); loads, their median and max duration (ms); and
+# the p99 of how long after its due time an effect step had finished drawing (ms).
 ticks() {
     python3 - "$1" <<'PY'
 import sys
 rows = [list(map(int, line.split())) for line in open(sys.argv[1]) if line.strip()]
 late = sorted((r[1] - r[0]) / 1000.0 for r in rows if r[3] in (2, 4))
+done = sorted((r[1] + r[2] - r[0]) / 1000.0 for r in rows if r[3] in (2, 4))
 loads = sorted(r[2] / 1000.0 for r in rows if r[3] == 0)
 def pct(v, p): return v[min(len(v) - 1, int(p / 100.0 * len(v)))] if v else float("nan")
 print(f"{len(late)} {pct(late, 50):.2f} {pct(late, 99):.2f} {late[-1] if late else float('nan'):.2f} "
-      f"{len(loads)} {pct(loads, 50):.1f} {loads[-1] if loads else float('nan'):.1f}")
+      f"{len(loads)} {pct(loads, 50):.1f} {loads[-1] if loads else float('nan'):.1f} {pct(done, 99):.2f}")
 PY
 }
 
@@ -114,7 +116,7 @@ read -r cpu_sleep _ <<<"$(run sleep 15 1 16 4)"
 read -r cpu_spin _ <<<"$(VISTRELLE_LOOP=spin run spin 15 1 16 4)"
 # Transitions: one-second display and pause, so most ticks are 50 ms effect steps.
 run steps 1 1 20 "" >/dev/null
-read -r n_steps p50 p99 late_max n_loads load_med load_max < <(ticks "$work/ticks.steps")
+read -r n_steps p50 p99 late_max n_loads load_med load_max done99 < <(ticks "$work/ticks.steps")
 VISTRELLE_DECODE_AHEAD=0 run own 1 1 20 "" >/dev/null
 read -r n_own own_p50 own_p99 own_max n_own_loads own_med own_load_max < <(ticks "$work/ticks.own")
 VISTRELLE_LOOP=spin run spin_steps 1 1 20 "" >/dev/null
@@ -130,7 +132,8 @@ printf '| pictures decoded ahead | %s | %s ms | %s ms | %s ms |\n' "$n_loads" "$
 printf '| each load decoding in its own tick | %s | %s ms | %s ms | %s ms |\n' \
     "$n_own_loads" "$own_med" "$own_load_max" "$own_p99"
 ratio() { python3 -c "a, b = $1, $2; print(f'{a / b:.3f}' if b > 0 else 'nan')"; }
-figures=$(printf '| effect-step lateness p99, %s pictures on %s | %s ms | <= 5 ms |\n' "$pictures" "$screen" "$p99")
+figures=$(printf '| effect-step lateness p99, %s pictures on %s (drawn by: %s ms after due) | %s ms | <= 5 ms |\n' \
+    "$pictures" "$screen" "$done99" "$p99")
 figures+=$'\n'$(printf '| loading tick (median), decoded ahead / in its own tick | %s ms / %s ms = %s | <= 0.10 |\n' \
     "$load_med" "$own_med" "$(ratio "$load_med" "$own_med")")
 

@@ -5,7 +5,26 @@
 
 #include <algorithm>
 
+#ifdef _WIN32
+#include <windows.h>
+#elif defined(__linux__)
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 namespace vis {
+
+namespace {
+void LowerThisThreadsPriority() {
+#ifdef _WIN32
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+#elif defined(__linux__)
+    // Linux gives each thread its own nice value.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
+#endif
+}
+} // namespace
 
 void ApplyTone(Bitmap& picture, PictureTone tone) {
     if (tone == PictureTone::Grey) ToneGrey(picture);
@@ -102,6 +121,8 @@ void DecodeAhead::KeepSpareLocked(Bitmap&& b) {
 }
 
 void DecodeAhead::Run() {
+    // Decoding ahead must not take the processor from the show or the display server: it has until the load.
+    LowerThisThreadsPriority();
     std::unique_lock lock(mutex_);
     for (;;) {
         const auto queued = [&] {

@@ -322,6 +322,8 @@ void QtSaverWindow::OnFrameTimer() {
     const TFmqv& form = session_->Form();
     const int state = form.PicturesLoaded ? static_cast<int>(form.SlideState) : 0;
     const std::int64_t began = tickLog_ ? SteadyClock::NowUs64() : 0;
+    // The X server may still be reading the last frame from the shared pixels the tick draws into.
+    if (shared_) shared_->Settle();
     SaverTick tick;
     Handle([this, &tick] { tick = session_->Tick(); });
     // When each tick ran against when it was due, and what it cost.

@@ -47,6 +47,7 @@ struct X11SharedImage::State {
     GC gc = nullptr;
     ::Window gcWindow = 0;
     bool attached = false;
+    bool outstanding = false;
 };
 
 namespace {
@@ -129,7 +130,15 @@ void X11SharedImage::Put(unsigned long window, int x, int y, int width, int heig
     GC gc = GcFor(st.dpy, static_cast<::Window>(window), st.gc, st.gcWindow);
     XShmPutImage(st.dpy, static_cast<::Window>(window), gc, st.image, x, y, x, y, static_cast<unsigned>(width),
                  static_cast<unsigned>(height), False);
+    XFlush(st.dpy);
+    st.outstanding = true;
+}
+
+void X11SharedImage::Settle() {
+    State& st = *state_;
+    if (!st.outstanding) return;
     XSync(st.dpy, False);
+    st.outstanding = false;
 }
 
 void X11SharedImage::FillBlack(unsigned long window, int x, int y, int width, int height) {

@@ -19,9 +19,12 @@ class X11SharedImage {
     X11SharedImage& operator=(const X11SharedImage&) = delete;
 
     std::uint32_t* Pixels() const { return pixels_; }
-    // Draws the image's rectangle at the same place of the window, then makes the server finish reading it,
-    // so that the next drawing into the pixels cannot show half drawn.
+    // Draws the image's rectangle at the same place of the window. The server reads the pixels later: call
+    // Settle before drawing into them again.
     void Put(unsigned long window, int x, int y, int width, int height);
+    // Waits until the server has read what Put asked it to (a round trip), so that drawing into the pixels
+    // next cannot show half drawn; returns at once when nothing is outstanding.
+    void Settle();
     // Fills a rectangle of the window black (where a window is larger than the image).
     void FillBlack(unsigned long window, int x, int y, int width, int height);
 
