@@ -22,6 +22,10 @@ void EffectContext::Present(const Bitmap& b) {
     fm_.Present(b);
 }
 
+void EffectContext::PresentRows(const Bitmap& b, std::int32_t top, std::int32_t bottom) {
+    fm_.PresentRows(b, top, bottom);
+}
+
 void EffectContext::PresentComposed(const Bitmap& frame, const Bitmap& mask) {
     fm_.PresentComposed(frame, mask);
 }

@@ -28,6 +28,8 @@ class EffectContext {
     std::int32_t RandomBelow(std::int32_t n);
     // Draws b opaquely on the window at the picture's place.
     void Present(const Bitmap& b);
+    // Present for b's rows top to bottom - 1 only.
+    void PresentRows(const Bitmap& b, std::int32_t top, std::int32_t bottom);
     // Draws frame with mask laid over it (white transparent) at the picture's place; both of one size.
     void PresentComposed(const Bitmap& frame, const Bitmap& mask);
     // The part of a picture-sized bitmap that lies inside the window at the picture's place.

@@ -4,6 +4,7 @@
 #include "effects/EffectContext.h"
 #include "effects/Effects.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace vis {
@@ -28,9 +29,42 @@ constexpr bool DivisionIsExact() {
 }
 static_assert(DivisionIsExact());
 
-void DimRow(std::uint8_t* __restrict to, const std::uint8_t* __restrict from, std::size_t n, u16 dim) {
+#if defined(__GNUC__)
+#define VIS_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define VIS_ALWAYS_INLINE inline
+#endif
+
+VIS_ALWAYS_INLINE void DimBytes(std::uint8_t* __restrict to, const std::uint8_t* __restrict from, std::size_t n,
+                                u16 dim) {
     for (std::size_t i = 0; i < n; ++i)
         to[i] = Dimmed(from[i], dim);
+}
+
+using DimRowFunction = void (*)(std::uint8_t*, const std::uint8_t*, std::size_t, u16);
+
+void DimRowPlain(std::uint8_t* to, const std::uint8_t* from, std::size_t n, u16 dim) {
+    DimBytes(to, from, n, dim);
+}
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+// Twice as many bytes a step with AVX2, chosen at run time.
+__attribute__((target("avx2"))) void DimRowAvx2(std::uint8_t* to, const std::uint8_t* from, std::size_t n, u16 dim) {
+    DimBytes(to, from, n, dim);
+}
+DimRowFunction PickDimRow() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? DimRowAvx2 : DimRowPlain;
+}
+#else
+DimRowFunction PickDimRow() {
+    return DimRowPlain;
+}
+#endif
+
+void DimRow(std::uint8_t* to, const std::uint8_t* from, std::size_t n, u16 dim) {
+    static const DimRowFunction dimRow = PickDimRow();
+    dimRow(to, from, n, dim);
 }
 
 void DimRowInPlace(std::uint8_t* row, std::size_t n, u16 dim) {
@@ -58,14 +92,20 @@ void StepFadeInOut(EffectContext fm) {
             DimRowInPlace(frame.Row(y) + static_cast<std::size_t>(v.left) * 3, static_cast<std::size_t>(v.Width()) * 3,
                           dim);
         }
+        fm.Present(frame);
     } else {
-        // Only the 3 * W pixel bytes of a row change; the row's padding is left as it is.
-        for (std::int32_t y = v.top; y < v.bottom; ++y)
-            DimRow(frame.Row(y) + static_cast<std::size_t>(v.left) * 3,
-                   source.Row(y) + static_cast<std::size_t>(v.left) * 3, static_cast<std::size_t>(v.Width()) * 3, dim);
+        // Only the 3 * W pixel bytes of a row change; the row's padding is left as it is. A band of rows is
+        // presented as soon as it is dimmed, while it is still in the cache.
+        constexpr std::int32_t kBand = 16;
+        for (std::int32_t top = v.top; top < v.bottom; top += kBand) {
+            const std::int32_t bottom = std::min(top + kBand, v.bottom);
+            for (std::int32_t y = top; y < bottom; ++y)
+                DimRow(frame.Row(y) + static_cast<std::size_t>(v.left) * 3,
+                       source.Row(y) + static_cast<std::size_t>(v.left) * 3, static_cast<std::size_t>(v.Width()) * 3,
+                       dim);
+            fm.PresentRows(frame, top, bottom);
+        }
     }
-
-    fm.Present(frame);
     EndEffectStep(fm, *phase);
 }
 

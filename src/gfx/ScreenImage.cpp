@@ -1,6 +1,7 @@
 #include "gfx/ScreenImage.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>
@@ -71,11 +72,19 @@ __attribute__((target("ssse3"))) void WidenSsse3(std::uint32_t* dst, const std::
     WidenPlain(dst + i, src + 3 * i, n - i);
 }
 
+// Whole rows of a frame are far larger than the caches and are read next by the display server, not by
+// this program: the AVX2 loops store them past the caches (non-temporal stores, from a 32-byte boundary on),
+// which spares reading every destination line in first. Draw and DrawMasked fence once they are done.
+__attribute__((target("avx2"))) std::int32_t AlignHead(std::uint32_t* dst, std::int32_t n) {
+    return std::min(n, static_cast<std::int32_t>((32 - (reinterpret_cast<std::uintptr_t>(dst) & 31)) & 31) / 4);
+}
+
 __attribute__((target("avx2"))) void WidenAvx2(std::uint32_t* dst, const std::uint8_t* src, std::int32_t n) {
     const __m256i alpha = _mm256_set1_epi32(static_cast<int>(kOpaque));
-    std::int32_t i = 0;
+    std::int32_t i = (reinterpret_cast<std::uintptr_t>(dst) & 3) == 0 ? AlignHead(dst, n) : n;
+    WidenPlain(dst, src, i);
     for (; i + 10 <= n; i += 8)
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(Load8(src + 3 * i), alpha));
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(Load8(src + 3 * i), alpha));
     WidenPlain(dst + i, src + 3 * i, n - i);
 }
 
@@ -97,14 +106,15 @@ __attribute__((target("avx2"))) bool WidenAndAvx2(std::uint32_t* dst, const std:
                                                   std::int32_t n) {
     const __m256i alpha = _mm256_set1_epi32(static_cast<int>(kOpaque)), white = _mm256_set1_epi32(kWhite);
     __m256i ok = _mm256_set1_epi32(-1);
-    std::int32_t i = 0;
+    std::int32_t i = (reinterpret_cast<std::uintptr_t>(dst) & 3) == 0 ? AlignHead(dst, n) : n;
+    const bool headOk = WidenAndPlain(dst, f, m, i);
     for (; i + 10 <= n; i += 8) {
         const __m256i mv = Load8(m + 3 * i), fv = Load8(f + 3 * i);
         ok = _mm256_and_si256(
             ok, _mm256_or_si256(_mm256_cmpeq_epi32(mv, _mm256_setzero_si256()), _mm256_cmpeq_epi32(mv, white)));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(_mm256_and_si256(fv, mv), alpha));
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(_mm256_and_si256(fv, mv), alpha));
     }
-    return (_mm256_movemask_epi8(ok) == -1) & WidenAndPlain(dst + i, f + 3 * i, m + 3 * i, n - i);
+    return headOk & (_mm256_movemask_epi8(ok) == -1) & WidenAndPlain(dst + i, f + 3 * i, m + 3 * i, n - i);
 }
 
 template <class Fn> Fn Pick(Fn avx2, Fn ssse3, Fn plain) {
@@ -119,7 +129,11 @@ WidenRow PickWiden() {
 WidenAndRow PickWidenAnd() {
     return Pick<WidenAndRow>(WidenAndAvx2, WidenAndSsse3, WidenAndPlain);
 }
+void StoreFence() {
+    _mm_sfence();
+}
 #else
+void StoreFence() {}
 WidenRow PickWiden() {
     return WidenPlain;
 }
@@ -162,12 +176,16 @@ void ScreenImage::Reset(std::int32_t width, std::int32_t height, std::uint32_t* 
     }
 }
 
-Rect ScreenImage::Draw(std::int32_t x, std::int32_t y, const Bitmap& src) {
-    const Rect c = Intersect(Rect{x, y, x + src.Width(), y + src.Height()}, Rect{0, 0, width_, height_});
+Rect ScreenImage::DrawRows(std::int32_t x, std::int32_t y, const Bitmap& src, std::int32_t top, std::int32_t bottom) {
+    top = std::max(top, 0);
+    bottom = std::min(bottom, src.Height());
+    if (top >= bottom) return {};
+    const Rect c = Intersect(Rect{x, y + top, x + src.Width(), y + bottom}, Rect{0, 0, width_, height_});
     if (c.Empty()) return {};
     static const WidenRow widenRow = PickWiden();
     for (std::int32_t row = c.top; row < c.bottom; ++row)
         widenRow(MutableRow(row) + c.left, src.Row(row - y) + static_cast<std::size_t>(c.left - x) * 3, c.Width());
+    StoreFence();
     return c;
 }
 
@@ -180,8 +198,12 @@ Rect ScreenImage::DrawMasked(std::int32_t x, std::int32_t y, const Bitmap& frame
         std::uint32_t* d = MutableRow(row) + c.left;
         const std::uint8_t* f = frame.Row(row - y) + first;
         const std::uint8_t* m = mask.Row(row - y) + first;
-        if (!widenAndRow(d, f, m, c.Width())) ComposeRowExactly(d, f, m, c.Width());
+        if (!widenAndRow(d, f, m, c.Width())) {
+            StoreFence(); // the row's streamed stores land before it is written again
+            ComposeRowExactly(d, f, m, c.Width());
+        }
     }
+    StoreFence();
     return c;
 }
 

@@ -29,7 +29,9 @@ class ScreenImage {
     // window system shares, say) or, without it, in memory of its own.
     void Reset(std::int32_t width, std::int32_t height, std::uint32_t* storage = nullptr);
     // Copies src opaquely with its top-left corner at (x, y), clipped to the image; returns the area it changed.
-    Rect Draw(std::int32_t x, std::int32_t y, const Bitmap& src);
+    Rect Draw(std::int32_t x, std::int32_t y, const Bitmap& src) { return DrawRows(x, y, src, 0, src.Height()); }
+    // The same for src's rows top to bottom - 1 only.
+    Rect DrawRows(std::int32_t x, std::int32_t y, const Bitmap& src, std::int32_t top, std::int32_t bottom);
     // Copies frame with mask (of the same size) laid over it, white transparent, at (x, y) in one pass: the
     // image shows what an opaque copy of frame followed by a colour-keyed copy of mask would show there.
     Rect DrawMasked(std::int32_t x, std::int32_t y, const Bitmap& frame, const Bitmap& mask);

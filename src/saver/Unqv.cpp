@@ -174,6 +174,12 @@ void TFmqv::PresentAt(const Bitmap& b, Point at) {
     drawn_ = Union(drawn_, screen_.Draw(at.x, at.y, b));
 }
 
+void TFmqv::PresentRows(const Bitmap& b, std::int32_t top, std::int32_t bottom) {
+    if (Closing()) return;
+    const Point at = PlacePicture(b);
+    drawn_ = Union(drawn_, screen_.DrawRows(at.x, at.y, b, top, bottom));
+}
+
 void TFmqv::PresentedAlready(const Bitmap& b) {
     if (Closing()) return;
     const Point at = PlacePicture(b);

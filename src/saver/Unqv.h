@@ -93,6 +93,8 @@ class TFmqv {
     // Draws b opaquely on the window at `at`, or at PlacePicture(b).
     void PresentAt(const Bitmap& b, Point at);
     void Present(const Bitmap& b) { PresentAt(b, PlacePicture(b)); }
+    // Present for b's rows top to bottom - 1 only.
+    void PresentRows(const Bitmap& b, std::int32_t top, std::int32_t bottom);
     // b is on the window at PlacePicture(b) already: counts as drawn there without drawing it again.
     void PresentedAlready(const Bitmap& b);
     // Draws frame with mask (both picture-sized, of one size) laid over it at the picture's place, white
