@@ -4,7 +4,8 @@
 #   for the classic loop that polls the clock whenever the event queue is empty (VISTRELLE_LOOP=spin);
 # - during transitions (one-second display and pause, 50 ms steps): the lateness of the effect steps against
 #   their due times, and how long the ticks that load a picture pair take, with the pictures decoded ahead and
-#   with each load decoding in its own tick (VISTRELLE_DECODE_AHEAD=0), as the ratio of the two medians.
+#   with each load decoding in its own tick (VISTRELLE_DECODE_AHEAD=0), as the ratio of the two medians, and
+#   the peak resident memory of both runs;
 # With --against OLD_QV, also against that older program, the two taking turns three times so that a change in
 # the machine's load falls on both: the processor share during continuous transitions (display and pause 0 s;
 # saver and X server) and the time from the start to the first picture on the screen.
@@ -20,7 +21,7 @@ while [[ $# -gt 0 ]]; do
     --screen) screen=${2:-}; shift 2 ;;
     --pictures) pictures=${2:-}; shift 2 ;;
     --against) against=${2:-}; shift 2 ;;
-    -h | --help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "linux_cpu.sh: unknown option $1" >&2; exit 2 ;;
     *) qv=$1; shift ;;
     esac
@@ -87,6 +88,8 @@ run() {
     else
         sleep "$seconds"
     fi
+    # The peak of the resident memory, before the window closes.
+    awk '/^VmHWM/ {print $2}' "/proc/$pid/status" >"$work/peak.$name"
     xdotool key Escape
     wait "$pid"
 }
@@ -136,6 +139,14 @@ figures=$(printf '| effect-step lateness p99, %s pictures on %s (drawn by: %s ms
     "$pictures" "$screen" "$done99" "$p99")
 figures+=$'\n'$(printf '| loading tick (median), decoded ahead / in its own tick | %s ms / %s ms = %s | <= 0.10 |\n' \
     "$load_med" "$own_med" "$(ratio "$load_med" "$own_med")")
+# Peak memory: decoding ahead holds the next picture and its frame beside the show's own bitmaps.
+read -r pw ph <<<"${pictures/x/ }"
+peak_ahead=$(cat "$work/peak.steps") peak_own=$(cat "$work/peak.own")
+extra=$(python3 -c "print(f'{($peak_ahead - $peak_own) * 1024 / ((($pw * 3 + 3) // 4 * 4) * $ph):.2f}')")
+printf '\npeak resident memory: %s MiB decoding ahead, %s MiB with each load decoding itself\n' \
+    "$((peak_ahead / 1024))" "$((peak_own / 1024))"
+figures+=$'\n'$(printf '| peak memory, decoding ahead - in its own tick | %s MiB = %s picture-sized bitmaps | <= 2 |\n' \
+    "$(((peak_ahead - peak_own) / 1024))" "$extra")
 
 if [[ -n "$against" ]]; then
     # The opening picture's centre pixel, as the screen shows it.

@@ -1,5 +1,6 @@
 // Pictures decoded ahead on the worker thread change nothing the show does: every tick, every frame and every
 // error box of a run comes out the same with and without it, also when picture files change while it runs.
+#include "gfx/PictureMemory.h"
 #include "support/JpegCraft.h"
 #include "support/SaverFolder.h"
 
@@ -86,6 +87,11 @@ TEST(DecodeAhead, RunsShowTheSameTicksFramesAndErrors) {
          "1111111111111111",
          {},
          [](const SaverFolder& f) { f.Write("qor_4", "not a picture"); }},
+        // 170 x 130 (66 560 bytes a bitmap) fits eight such bitmaps, but not the two held ahead beside them.
+        {"a picture too large to decode ahead",
+         "1111111111111111",
+         {},
+         [](const SaverFolder&) { SetPictureMemoryBudget(600000); }},
     };
     for (const Case& c : cases) {
         SaverFolder folder(test::Inf(5, c.mask, 1, 1));
@@ -102,6 +108,7 @@ TEST(DecodeAhead, RunsShowTheSameTicksFramesAndErrors) {
         EXPECT_EQ(plain.takenReady, 0) << c.name;
         // About nine loads of two pictures each; those that fail take theirs from the file.
         EXPECT_GT(ahead.takenReady, plain.ended ? 0 : 10) << c.name;
+        SetPictureMemoryBudget(std::nullopt);
     }
 }
 

@@ -168,7 +168,9 @@ JpegStatus DecodeJpeg(const void* data, std::size_t size, Bitmap& into, const st
                       const JpegDecodeOptions& options) {
     auto owner = std::make_unique<DecodeJobOwner>();
     DecodeJob& job = owner->job;
-    const std::uint64_t budget = PictureMemoryBudget();
+    std::uint64_t budget = PictureMemoryBudget();
+    if (options.bitmapsHeldAhead > 0)
+        budget = budget / (kPictureSizedBitmaps + options.bitmapsHeldAhead) * kPictureSizedBitmaps;
     const JpegHeaderInfo header = ReadHeader(job, data, size, budget);
     if (header.kind == JpegHeaderInfo::TooLarge) throw EPictureTooLarge(label, header.width, header.height);
     if (header.kind != JpegHeaderInfo::Readable) return JpegStatus::CannotBeRead;

@@ -31,9 +31,12 @@ enum class JpegStatus { Decoded, CannotBeRead };
 
 // A decode made ahead of its use may reuse the bitmap's buffer as it is (the old pixels are neither kept nor
 // filled first, as the decoded ones cover them) and stops early, with EInvalidGraphic, once `cancel` is set.
+// It also counts the bitmaps held ahead: a picture is refused (EPictureTooLarge) unless those too fit the memory
+// rule beside the show's own.
 struct JpegDecodeOptions {
     bool reuseBuffer = false;
     const std::atomic<bool>* cancel = nullptr;
+    int bitmapsHeldAhead = 0;
 };
 
 // LoadJpegFile's EPictureTooLarge names the file; DecodeJpeg's names `label`.

@@ -159,7 +159,7 @@ DecodeAhead::Job::State DecodeAhead::Decode(Job& job, Bitmap& picture, Bitmap& f
     Job::State result = Job::Failed;
     if (const auto stamp = StampOf(job.wish.path)) {
         try {
-            if (LoadJpegFile(job.wish.path, picture, JpegDecodeOptions{true, &cancel_}) == JpegStatus::Decoded) {
+            if (LoadJpegFile(job.wish.path, picture, JpegDecodeOptions{true, &cancel_, 2}) == JpegStatus::Decoded) {
                 ApplyTone(picture, job.wish.tone);
                 if (job.wish.withFrame) {
                     frame.Reshape(picture.Width(), picture.Height());

@@ -3,7 +3,8 @@
 // that the coming load will take while the show waits out its display and pause times, so that the load
 // itself only exchanges bitmaps. A decode counts only for the file as it was when the decode began: the load
 // compares the file's stamp again and decodes afresh when it changed. Failures are not kept: the load decodes
-// such a file itself, so that its error comes where and when it always came.
+// such a file itself, so that its error comes where and when it always came. A picture so large that the two
+// bitmaps held ahead would break the memory rule (PictureMemory.h) is left to the load as well.
 #include "gfx/Bitmap.h"
 #include "qv/Files.h"
 
