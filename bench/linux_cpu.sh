@@ -121,7 +121,7 @@ read -r cpu_spin _ <<<"$(VISTRELLE_LOOP=spin run spin 15 1 16 4)"
 run steps 1 1 20 "" >/dev/null
 read -r n_steps p50 p99 late_max n_loads load_med load_max done99 < <(ticks "$work/ticks.steps")
 VISTRELLE_DECODE_AHEAD=0 run own 1 1 20 "" >/dev/null
-read -r n_own own_p50 own_p99 own_max n_own_loads own_med own_load_max < <(ticks "$work/ticks.own")
+read -r n_own own_p50 own_p99 own_max n_own_loads own_med own_load_max _ < <(ticks "$work/ticks.own")
 VISTRELLE_LOOP=spin run spin_steps 1 1 20 "" >/dev/null
 read -r n_spin spin_p50 spin_p99 spin_max _ < <(ticks "$work/ticks.spin_steps")
 
