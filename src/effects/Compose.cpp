@@ -4,17 +4,13 @@
 // pixel by pixel as the drawing operations define it, so the result is the same for every mask.
 #include "effects/Compose.h"
 
+#include "gfx/CpuKernels.h"
+
 #include <cstring>
 
 namespace vis {
 
 namespace {
-
-#if defined(__GNUC__)
-#define VIS_ALWAYS_INLINE inline __attribute__((always_inline))
-#else
-#define VIS_ALWAYS_INLINE inline
-#endif
 
 // d := f AND m over n pixels; false when some mask pixel is neither black nor white (d is then not the
 // composition and the row must be done again).
@@ -38,7 +34,7 @@ bool AndRowPlain(std::uint8_t* d, const std::uint8_t* f, const std::uint8_t* m, 
     return AndPixels(d, f, m, n);
 }
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef VIS_X86_KERNELS
 // The three-byte pixels need byte shuffles to vectorise; the loop is compiled for them as well and chosen at
 // run time, so the program still runs on any x86 processor.
 __attribute__((target("avx2"))) bool AndRowAvx2(std::uint8_t* d, const std::uint8_t* f, const std::uint8_t* m,
@@ -50,10 +46,7 @@ __attribute__((target("ssse3"))) bool AndRowSsse3(std::uint8_t* d, const std::ui
     return AndPixels(d, f, m, n);
 }
 RowFunction AndRow() {
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) return AndRowAvx2;
-    if (__builtin_cpu_supports("ssse3")) return AndRowSsse3;
-    return AndRowPlain;
+    return PickKernel<RowFunction>(AndRowAvx2, AndRowSsse3, AndRowPlain);
 }
 #else
 RowFunction AndRow() {

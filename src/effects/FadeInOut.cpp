@@ -3,6 +3,7 @@
 // the same bytes; no mask is involved and the frame is left darkened.
 #include "effects/EffectContext.h"
 #include "effects/Effects.h"
+#include "gfx/CpuKernels.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -29,12 +30,6 @@ constexpr bool DivisionIsExact() {
 }
 static_assert(DivisionIsExact());
 
-#if defined(__GNUC__)
-#define VIS_ALWAYS_INLINE inline __attribute__((always_inline))
-#else
-#define VIS_ALWAYS_INLINE inline
-#endif
-
 VIS_ALWAYS_INLINE void DimBytes(std::uint8_t* __restrict to, const std::uint8_t* __restrict from, std::size_t n,
                                 u16 dim) {
     for (std::size_t i = 0; i < n; ++i)
@@ -47,14 +42,13 @@ void DimRowPlain(std::uint8_t* to, const std::uint8_t* from, std::size_t n, u16 
     DimBytes(to, from, n, dim);
 }
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef VIS_X86_KERNELS
 // Twice as many bytes a step with AVX2, chosen at run time.
 __attribute__((target("avx2"))) void DimRowAvx2(std::uint8_t* to, const std::uint8_t* from, std::size_t n, u16 dim) {
     DimBytes(to, from, n, dim);
 }
 DimRowFunction PickDimRow() {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") ? DimRowAvx2 : DimRowPlain;
+    return PickKernel<DimRowFunction>(DimRowAvx2, DimRowPlain, DimRowPlain);
 }
 #else
 DimRowFunction PickDimRow() {

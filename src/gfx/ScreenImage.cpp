@@ -1,11 +1,12 @@
 #include "gfx/ScreenImage.h"
 
+#include "gfx/CpuKernels.h"
+
 #include <algorithm>
 #include <cstdint>
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef VIS_X86_KERNELS
 #include <immintrin.h>
-#define VIS_X86_KERNELS 1
 #endif
 
 namespace vis {
@@ -117,17 +118,11 @@ __attribute__((target("avx2"))) bool WidenAndAvx2(std::uint32_t* dst, const std:
     return headOk & (_mm256_movemask_epi8(ok) == -1) & WidenAndPlain(dst + i, f + 3 * i, m + 3 * i, n - i);
 }
 
-template <class Fn> Fn Pick(Fn avx2, Fn ssse3, Fn plain) {
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) return avx2;
-    if (__builtin_cpu_supports("ssse3")) return ssse3;
-    return plain;
-}
 WidenRow PickWiden() {
-    return Pick<WidenRow>(WidenAvx2, WidenSsse3, WidenPlain);
+    return PickKernel<WidenRow>(WidenAvx2, WidenSsse3, WidenPlain);
 }
 WidenAndRow PickWidenAnd() {
-    return Pick<WidenAndRow>(WidenAndAvx2, WidenAndSsse3, WidenAndPlain);
+    return PickKernel<WidenAndRow>(WidenAndAvx2, WidenAndSsse3, WidenAndPlain);
 }
 void StoreFence() {
     _mm_sfence();

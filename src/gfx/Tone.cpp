@@ -1,5 +1,7 @@
 #include "gfx/Tone.h"
 
+#include "gfx/CpuKernels.h"
+
 namespace vis {
 
 namespace {
@@ -47,12 +49,6 @@ constexpr bool ArithmeticIsExact() {
 }
 static_assert(ArithmeticIsExact());
 
-#if defined(__GNUC__)
-#define VIS_ALWAYS_INLINE inline __attribute__((always_inline))
-#else
-#define VIS_ALWAYS_INLINE inline
-#endif
-
 VIS_ALWAYS_INLINE void GreyPixels(std::uint8_t* __restrict p, std::int32_t n) {
     for (std::int32_t x = 0; x < n; ++x) {
         const auto y = static_cast<std::uint8_t>(Luma(p[3 * x], p[3 * x + 1], p[3 * x + 2]));
@@ -81,7 +77,7 @@ void SepiaRowPlain(std::uint8_t* p, std::int32_t n) {
     SepiaPixels(p, n);
 }
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef VIS_X86_KERNELS
 // The same loops compiled for the byte shuffles that the three-byte pixels need; chosen at run time, so the
 // program still runs on any x86 processor.
 __attribute__((target("avx2"))) void GreyRowAvx2(std::uint8_t* p, std::int32_t n) {
@@ -97,17 +93,11 @@ __attribute__((target("ssse3"))) void SepiaRowSsse3(std::uint8_t* p, std::int32_
     SepiaPixels(p, n);
 }
 
-RowFunction Pick(RowFunction avx2, RowFunction ssse3, RowFunction plain) {
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) return avx2;
-    if (__builtin_cpu_supports("ssse3")) return ssse3;
-    return plain;
-}
 RowFunction GreyRow() {
-    return Pick(GreyRowAvx2, GreyRowSsse3, GreyRowPlain);
+    return PickKernel<RowFunction>(GreyRowAvx2, GreyRowSsse3, GreyRowPlain);
 }
 RowFunction SepiaRow() {
-    return Pick(SepiaRowAvx2, SepiaRowSsse3, SepiaRowPlain);
+    return PickKernel<RowFunction>(SepiaRowAvx2, SepiaRowSsse3, SepiaRowPlain);
 }
 #else
 RowFunction GreyRow() {

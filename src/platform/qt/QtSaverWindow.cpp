@@ -45,6 +45,8 @@ QtSaverWindow::Options QtSaverWindow::FromEnvironment() {
     if (const char* log = std::getenv("VISTRELLE_TICK_LOG")) o.tickLog = log;
     const char* ahead = std::getenv("VISTRELLE_DECODE_AHEAD");
     o.decodeAhead = !(ahead && std::string(ahead) == "0");
+    const char* shm = std::getenv("VISTRELLE_SHM");
+    o.sharedMemory = !(shm && std::string(shm) == "0");
     return o;
 }
 
@@ -213,10 +215,8 @@ void QtSaverWindow::SetBounds(std::int32_t left, std::int32_t top, std::int32_t 
 }
 
 std::uint32_t* QtSaverWindow::ScreenStorage(std::int32_t width, std::int32_t height) {
-    // A scaled preview draws through Qt; so does a display that cannot share memory. VISTRELLE_SHM=0 keeps Qt's
-    // painting, for comparison.
-    const char* shm = std::getenv("VISTRELLE_SHM");
-    if (layout_.preview || (shm && std::string(shm) == "0")) return nullptr;
+    // A scaled preview draws through Qt; so does a display that cannot share memory.
+    if (layout_.preview || !options_.sharedMemory) return nullptr;
     shared_ = X11SharedImage::Create(width, height);
     if (!shared_) return nullptr;
     // Qt leaves the window's pixels to paintEvent, which has the X server draw them.

@@ -42,8 +42,11 @@ class QtSaverWindow : public QWidget, public SaverWindow {
         std::string tickLog;
         // Off: every load decodes its pictures in its own tick, for measuring what decoding ahead saves.
         bool decodeAhead = true;
+        // Off: frames are painted through Qt even where the X server could share their memory, for comparison.
+        bool sharedMemory = true;
     };
-    // VISTRELLE_LOOP=spin, VISTRELLE_TICK_LOG and VISTRELLE_DECODE_AHEAD=0; the host is the caller's to set.
+    // VISTRELLE_LOOP=spin, VISTRELLE_TICK_LOG, VISTRELLE_DECODE_AHEAD=0 and VISTRELLE_SHM=0; the host is the
+    // caller's to set.
     static Options FromEnvironment();
 
     QtSaverWindow(Application& app, SteadyClock& clock, Options options);
