@@ -7,19 +7,11 @@ source "$(dirname "$0")/wine-env.sh"
 wine_prefix_ready
 wine_session_start
 
-base="$(drive_c)/music"
-rm -rf "$base"
-mkdir -p "$base/velloran/Demo"
-cp "$QV_EXE" "$base/Demo.scr"
-data="$base/velloran/Demo"
-quadrant_jpeg "$data/qor_0" 200 150 red lime blue yellow
-cp "$data/qor_0" "$data/qor_1"
-printf '1\r\n1000000000000000\r\n10\r\n1\r\n' >"$data/qor_inf"
+cut_show_folder music
 # A standard MIDI file, format 0: one short note, then the end of the track.
 printf 'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60MTrk\x00\x00\x00\x0c\x00\x90\x3c\x40\x60\x80\x3c\x00\x00\xff\x2f\x00' \
     >"$data/qor_bgm.mid"
 touch "$data/qor_bgm"
-saver=$(winepath_of "$base/Demo.scr")
 
 # Waits up to 5 s for an error box.
 wait_for_error_box() {

@@ -18,16 +18,7 @@ grep -qx "screen $MONITOR_W $MONITOR_H" <<<"$monitors" || fail "the screen is no
 grep -qx "monitor 0 0 $MONITOR_W $MONITOR_H primary" <<<"$monitors" || fail "no primary monitor at 0,0"
 grep -qx "monitor $MONITOR_W 0 $MONITOR_W $MONITOR_H" <<<"$monitors" || fail "no second monitor beside the primary"
 
-base="$(drive_c)/two"
-rm -rf "$base"
-mkdir -p "$base/velloran/Demo"
-cp "$QV_EXE" "$base/Demo.scr"
-data="$base/velloran/Demo"
-quadrant_jpeg "$data/qor_0" 200 150 red lime blue yellow
-cp "$data/qor_0" "$data/qor_1"
-# Only the cut effect, 10 s display, 1 s pause: the same picture nearly all the time.
-printf '1\r\n1000000000000000\r\n10\r\n1\r\n' >"$data/qor_inf"
-saver=$(winepath_of "$base/Demo.scr")
+cut_show_folder two
 
 # An ordinary window standing on the second monitor, left of its middle.
 convert -size 400x300 xc:gray50 "$SESSION_DIR/grey.png"

@@ -152,6 +152,21 @@ quadrant_jpeg() {
         -append -quality 95 "jpg:$out"
 }
 
+# A fresh saver on drive C: $(drive_c)/NAME/Demo.scr with its data folder velloran/Demo, showing one
+# 200 x 150 quadrant picture (red, lime, blue, yellow) as both pictures, cut only, 10 s display and 1 s pause:
+# the same picture nearly all the time. Sets base, data and saver (the program's Windows path).
+cut_show_folder() {
+    base="$(drive_c)/$1"
+    rm -rf "$base"
+    mkdir -p "$base/velloran/Demo"
+    cp "$QV_EXE" "$base/Demo.scr"
+    data="$base/velloran/Demo"
+    quadrant_jpeg "$data/qor_0" 200 150 red lime blue yellow
+    cp "$data/qor_0" "$data/qor_1"
+    printf '1\r\n1000000000000000\r\n10\r\n1\r\n' >"$data/qor_inf"
+    saver=$(winepath_of "$base/Demo.scr")
+}
+
 # The colour of one screen pixel as "r,g,b" (0..255), from an xwd file of the root window.
 pixel_of() {
     convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)],%[fx:int(255*p{$2,$3}.g+0.5)],%[fx:int(255*p{$2,$3}.b+0.5)]" info:
