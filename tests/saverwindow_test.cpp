@@ -275,8 +275,7 @@ TEST(SaverWindow, ShowingSwitchesTheScreenSaverOffAndStartsTheMusic) {
 TEST(SaverWindow, MusicThatCannotOpenIsReportedAndTheShowRuns) {
     SaverFolder f(Inf(1, "1111111111111111", 1, 1));
     f.Pictures(2, 64, 48);
-    f.Write("qor_bgm.mid", "MThd");
-    f.Marker("qor_bgm");
+    f.Music("MThd");
     HeadlessRun run(f.Options());
     run.media.failOpenWith = "原因不明のｴﾗｰ";
     run.Open();
@@ -297,8 +296,7 @@ TEST(SaverWindow, MusicThatCannotOpenIsReportedAndTheShowRuns) {
 TEST(SaverWindow, MusicLoopsFromAFreshDeviceAtEveryEnd) {
     SaverFolder f(Inf(1, "1000000000000000", 5, 3));
     f.Pictures(2, 64, 48);
-    f.Write("qor_bgm.mid", "MThd");
-    f.Marker("qor_bgm");
+    f.Music("MThd");
     auto options = f.Options();
     options.musicLengthMs = 700; // shorter than one picture's display time
     HeadlessRun run(options);
@@ -317,8 +315,7 @@ TEST(SaverWindow, MusicLoopsFromAFreshDeviceAtEveryEnd) {
 
 TEST(SaverWindow, NoDeviceRemainsOpenAfterTheSaverEnds) {
     SaverFolder f;
-    f.Write("qor_bgm.mid", "MThd");
-    f.Marker("qor_bgm");
+    f.Music("MThd");
     VirtualClock clock;
     HeadlessApplication app;
     HeadlessWindow window(320, 200);

@@ -26,8 +26,7 @@ struct SessionBench {
 TEST(SaverSession, StartsInOneOrderAndReportsEachTick) {
     SaverFolder f(Inf(1, "1111111111111111", 1, 1));
     f.Pictures(2, 100, 80);
-    f.Write("qor_bgm.mid", "MThd");
-    f.Marker("qor_bgm");
+    f.Music("MThd");
     SessionBench b(f);
     b.media.failOpenWith = "原因不明のｴﾗｰ";
     int shows = 0;
@@ -96,8 +95,7 @@ TEST(SaverSession, OnlyMovesToANewPlaceCount) {
 TEST(SaverSession, TheMusicsNoticesRunAsHandlers) {
     SaverFolder f(Inf(1, "1111111111111111", 1, 1));
     f.Pictures(2, 64, 48);
-    f.Write("qor_bgm.mid", "MThd");
-    f.Marker("qor_bgm");
+    f.Music("MThd");
     SessionBench b(f);
     b.media.pieceLengthMs = 300;
     b.session.Start();

@@ -20,6 +20,11 @@ class SaverFolder {
     }
     void Write(const std::string& name, const std::string& bytes) const { WriteBytes(File(name), bytes); }
     void Marker(const std::string& name) const { Write(name, ""); }
+    // Background music: the piece's bytes as qor_bgm.mid and the marker that turns it on.
+    void Music(const std::string& piece) const {
+        Write("qor_bgm.mid", piece);
+        Marker("qor_bgm");
+    }
     std::string File(const std::string& name) const { return data + "/" + name; }
     // Picture n, one flat colour (0xRRGGBB, kept clear of pure black and white so it shows against both).
     void Picture(int n, std::int32_t w, std::int32_t h, Color c = 0x5080C0) const {
