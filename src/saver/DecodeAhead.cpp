@@ -120,6 +120,14 @@ void DecodeAhead::KeepSpareLocked(Bitmap&& b) {
     b.Release();
 }
 
+void DecodeAhead::WaitIdle() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] {
+        return std::none_of(jobs_.begin(), jobs_.end(),
+                            [](const Job& j) { return j.state == Job::Queued || j.state == Job::Running; });
+    });
+}
+
 void DecodeAhead::Run() {
     // Decoding ahead must not take the processor from the show or the display server: it has until the load.
     LowerThisThreadsPriority();

@@ -56,6 +56,10 @@ class DecodeAhead {
     // Keeps b's pixels (b is left empty) as room for later decodes.
     void Recycle(Bitmap& b);
 
+    // Waits until every decode wished for has finished. A run on a virtual clock calls it before each tick,
+    // as the real display time would let them finish, so that what its loads take ready is repeatable.
+    void WaitIdle();
+
   private:
     struct Job {
         PictureWish wish;

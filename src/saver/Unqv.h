@@ -85,6 +85,10 @@ class TFmqv {
     // Pictures that loads took ready-made (decoded ahead, or the previous next picture kept) rather than
     // decoding them in their own tick.
     std::int64_t PicturesTakenReady() const { return takenReady_; }
+    // Waits for the decodes planned so far (for runs on a virtual clock, see DecodeAhead::WaitIdle).
+    void AwaitDecodesAhead() {
+        if (decodeAhead_) decodeAhead_->WaitIdle();
+    }
     void ChooseEffect();
     Point PlacePicture(const Bitmap& b) const;
     // The part of a picture-sized bitmap, in its own coordinates, that lands inside the window when it is drawn

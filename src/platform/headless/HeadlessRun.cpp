@@ -10,7 +10,7 @@ constexpr std::uint32_t kMaxTicksPerMs = 1000;
 
 HeadlessRun::HeadlessRun(const HeadlessRunOptions& options)
     : clock(options.clockStart), window(options.screenWidth, options.screenHeight), media(&clock),
-      start_(options.clockStart) {
+      start_(options.clockStart), awaitDecodesAhead_(options.awaitDecodesAhead) {
     media.pieceLengthMs = options.musicLengthMs;
     SaverPlatform platform{app,
                            window,
@@ -65,7 +65,10 @@ bool HeadlessRun::RunNext(std::uint32_t until) {
     const std::uint64_t at = std::uint64_t{now} + (musicFirst ? *musicIn : *timerIn);
     if (at > until) return false;
     MoveClockTo(static_cast<std::uint32_t>(at));
-    if (!musicFirst) Tick();
+    if (!musicFirst) {
+        if (awaitDecodesAhead_) session_->Form().AwaitDecodesAhead();
+        Tick();
+    }
     return true;
 }
 

@@ -23,6 +23,9 @@ struct HeadlessRunOptions {
     std::optional<std::string> dataFolder;
     bool leaveDataFolderAlone = false;
     bool decodeAhead = true;
+    // Before each tick, waits for the pictures being decoded ahead, as a real display time lets them finish:
+    // the loads then take the same pictures ready in every run.
+    bool awaitDecodesAhead = false;
     std::int32_t screenWidth = 640;
     std::int32_t screenHeight = 480;
     std::optional<std::uint64_t> seed = 1;
@@ -96,6 +99,7 @@ class HeadlessRun {
     void MoveClockTo(std::uint32_t elapsed);
 
     std::uint32_t start_;
+    bool awaitDecodesAhead_;
     std::unique_ptr<SaverSession> session_;
     std::optional<std::int32_t> nextShown_;
     std::uint32_t sameMsTicks_ = 0;
