@@ -164,7 +164,6 @@ void ScreenImage::Reset(std::int32_t width, std::int32_t height, std::uint32_t* 
     if (storage) {
         own_ = {};
         pixels_ = storage;
-        std::fill(pixels_, pixels_ + PixelCount(), kOpaque);
     } else {
         own_.assign(PixelCount(), kOpaque);
         pixels_ = own_.data();

@@ -26,7 +26,9 @@ class ScreenImage {
     const std::uint32_t* Row(std::int32_t y) const { return pixels_ + static_cast<std::size_t>(y) * width_; }
 
     // A black image of that size, in `storage` (width × height pixels that outlive the image; memory the
-    // window system shares, say) or, without it, in memory of its own.
+    // window system shares, say) or, without it, in memory of its own. Storage is taken as it is: fresh from the
+    // system it is all zero, black where the window system ignores the top byte, and writing it would only
+    // delay the window.
     void Reset(std::int32_t width, std::int32_t height, std::uint32_t* storage = nullptr);
     // Copies src opaquely with its top-left corner at (x, y), clipped to the image; returns the area it changed.
     Rect Draw(std::int32_t x, std::int32_t y, const Bitmap& src) { return DrawRows(x, y, src, 0, src.Height()); }

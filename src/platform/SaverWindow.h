@@ -20,7 +20,8 @@ class SaverWindow {
     // The window has closed (its close handler ran): end the message loop.
     virtual void EndLoop() = 0;
     // Memory for the screen bitmap's width × height 32-bit pixels that the window system can show without a
-    // copy (shared with the display server), valid while the window lives; null: the bitmap keeps its own.
+    // copy (shared with the display server), valid while the window lives, all zero (black: the top byte is
+    // not shown); null: the bitmap keeps its own.
     virtual std::uint32_t* ScreenStorage(std::int32_t width, std::int32_t height) { return nullptr; }
 };
 

@@ -138,6 +138,10 @@ void QtSaverWindow::CreateAndShow() {
             }
         });
     });
+    // Once the window is up, while it waits for its first tick.
+    QTimer::singleShot(0, this, [this] {
+        if (shared_) shared_->Populate();
+    });
 }
 
 void QtSaverWindow::ShowBlank() {

@@ -9,7 +9,11 @@
 #include <X11/extensions/XShm.h>
 #include <X11/extensions/scrnsaver.h>
 #include <sys/ipc.h>
+#include <sys/mman.h>
 #include <sys/shm.h>
+
+#include <system_error>
+#include <thread>
 
 namespace vis {
 
@@ -48,6 +52,7 @@ struct X11SharedImage::State {
     ::Window gcWindow = 0;
     bool attached = false;
     bool outstanding = false;
+    std::thread populate;
 };
 
 namespace {
@@ -93,6 +98,7 @@ std::unique_ptr<X11SharedImage> X11SharedImage::Create(int width, int height) {
     shmctl(st.segment.shmid, IPC_RMID, nullptr);
     if (!st.attached) return nullptr;
     result->pixels_ = reinterpret_cast<std::uint32_t*>(at);
+    result->bytes_ = bytes;
     return result;
 }
 
@@ -101,6 +107,7 @@ X11SharedImage::X11SharedImage(std::unique_ptr<State> state) : state_(std::move(
 X11SharedImage::~X11SharedImage() {
     if (!state_) return;
     State& st = *state_;
+    if (st.populate.joinable()) st.populate.join();
     if (st.attached) {
         XShmDetach(st.dpy, &st.segment);
         XSync(st.dpy, False);
@@ -123,6 +130,17 @@ GC GcFor(Display* dpy, ::Window window, GC& gc, ::Window& gcWindow) {
     return gc;
 }
 } // namespace
+
+void X11SharedImage::Populate() {
+    State& st = *state_;
+    if (st.populate.joinable()) return;
+    try {
+        st.populate =
+            std::thread([at = st.segment.shmaddr, bytes = bytes_] { madvise(at, bytes, MADV_POPULATE_WRITE); });
+    } catch (const std::system_error&) {
+        // No thread to spare: the pages come as the first drawing touches them.
+    }
+}
 
 void X11SharedImage::Put(unsigned long window, int x, int y, int width, int height) {
     State& st = *state_;

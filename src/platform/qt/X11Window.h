@@ -2,6 +2,7 @@
 // All the Xlib calls of the shell, kept in one place because Xlib's macros clash with Qt's names: the
 // display, foreign windows, the X server's own screen saver and its suspension (X11ScreenSaver), and the
 // window's pixels in memory shared with the X server.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -19,6 +20,10 @@ class X11SharedImage {
     X11SharedImage& operator=(const X11SharedImage&) = delete;
 
     std::uint32_t* Pixels() const { return pixels_; }
+    // Has the system make the pixels' pages (some eight thousand at 4K) on another thread, contents unchanged,
+    // so that the first drawing does not wait for them page by page. Best started once the window is up: made
+    // while the window starts, they only hold its start up.
+    void Populate();
     // Draws the image's rectangle at the same place of the window. The server reads the pixels later: call
     // Settle before drawing into them again.
     void Put(unsigned long window, int x, int y, int width, int height);
@@ -33,6 +38,7 @@ class X11SharedImage {
     explicit X11SharedImage(std::unique_ptr<State> state);
     std::unique_ptr<State> state_;
     std::uint32_t* pixels_ = nullptr;
+    std::size_t bytes_ = 0;
 };
 
 // The application's X connection (a Display*), null on a platform other than X11.
