@@ -19,6 +19,7 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace vis {
@@ -47,6 +48,12 @@ QtSaverWindow::Options QtSaverWindow::FromEnvironment() {
     o.decodeAhead = !(ahead && std::string(ahead) == "0");
     const char* shm = std::getenv("VISTRELLE_SHM");
     o.sharedMemory = !(shm && std::string(shm) == "0");
+    if (const char* seed = std::getenv("VISTRELLE_SEED"); seed && *seed) {
+        char* end = nullptr;
+        errno = 0;
+        const unsigned long long n = std::strtoull(seed, &end, 10);
+        if (*end == '\0' && errno == 0 && seed[0] != '-') o.seed = n;
+    }
     return o;
 }
 

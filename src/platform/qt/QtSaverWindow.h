@@ -20,6 +20,7 @@ class QSocketNotifier;
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace vis {
@@ -44,9 +45,12 @@ class QtSaverWindow : public QWidget, public SaverWindow {
         bool decodeAhead = true;
         // Off: frames are painted through Qt even where the X server could share their memory, for comparison.
         bool sharedMemory = true;
+        // The random generator's seed instead of the clock: runs that show the same pictures and effects, for
+        // comparing two of them.
+        std::optional<std::uint64_t> seed;
     };
-    // VISTRELLE_LOOP=spin, VISTRELLE_TICK_LOG, VISTRELLE_DECODE_AHEAD=0 and VISTRELLE_SHM=0; the host is the
-    // caller's to set.
+    // VISTRELLE_LOOP=spin, VISTRELLE_TICK_LOG, VISTRELLE_DECODE_AHEAD=0, VISTRELLE_SHM=0 and VISTRELLE_SEED (a
+    // decimal number); the host is the caller's to set.
     static Options FromEnvironment();
 
     QtSaverWindow(Application& app, SteadyClock& clock, Options options);

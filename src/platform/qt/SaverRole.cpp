@@ -68,7 +68,7 @@ RoleResult RunSaverRole(QtApplication& app, const RoleStart& start) {
                            .media = media,
                            .programPath = programPath,
                            .style = PathStyle::Posix,
-                           .seed = {},
+                           .seed = options.seed,
                            .dataFolder = {},
                            .decodeAhead = options.decodeAhead};
     // Made only once the show may start: its frame timer counts from its creation.
