@@ -19,8 +19,9 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <charconv>
 #include <cstdlib>
+#include <string_view>
 
 namespace vis {
 
@@ -44,15 +45,17 @@ QtSaverWindow::Options QtSaverWindow::FromEnvironment() {
     const char* loop = std::getenv("VISTRELLE_LOOP");
     o.spin = loop && std::string(loop) == "spin";
     if (const char* log = std::getenv("VISTRELLE_TICK_LOG")) o.tickLog = log;
-    const char* ahead = std::getenv("VISTRELLE_DECODE_AHEAD");
-    o.decodeAhead = !(ahead && std::string(ahead) == "0");
-    const char* shm = std::getenv("VISTRELLE_SHM");
-    o.sharedMemory = !(shm && std::string(shm) == "0");
-    if (const char* seed = std::getenv("VISTRELLE_SEED"); seed && *seed) {
-        char* end = nullptr;
-        errno = 0;
-        const unsigned long long n = std::strtoull(seed, &end, 10);
-        if (*end == '\0' && errno == 0 && seed[0] != '-') o.seed = n;
+    const auto switchedOff = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && std::string_view(v) == "0";
+    };
+    o.decodeAhead = !switchedOff("VISTRELLE_DECODE_AHEAD");
+    o.sharedMemory = !switchedOff("VISTRELLE_SHM");
+    if (const char* seed = std::getenv("VISTRELLE_SEED")) {
+        const std::string_view text(seed);
+        std::uint64_t n = 0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+        if (ec == std::errc{} && end == text.data() + text.size()) o.seed = n;
     }
     return o;
 }

@@ -12,6 +12,7 @@
 #include <sys/mman.h>
 #include <sys/shm.h>
 
+#include <cstddef>
 #include <system_error>
 #include <thread>
 
@@ -47,6 +48,7 @@ unsigned long X11RootWindow() {
 struct X11SharedImage::State {
     Display* dpy = nullptr;
     XShmSegmentInfo segment{};
+    std::size_t bytes = 0;
     XImage* image = nullptr;
     GC gc = nullptr;
     ::Window gcWindow = 0;
@@ -83,6 +85,7 @@ std::unique_ptr<X11SharedImage> X11SharedImage::Create(int width, int height) {
     void* at = shmat(st.segment.shmid, nullptr, 0);
     if (at == reinterpret_cast<void*>(-1)) return nullptr;
     st.segment.shmaddr = st.image->data = static_cast<char*>(at);
+    st.bytes = bytes;
     st.segment.readOnly = True;
     // The server refuses the segment asynchronously (a server on another machine): ask and wait for the answer.
     attachFailed = false;
@@ -98,7 +101,6 @@ std::unique_ptr<X11SharedImage> X11SharedImage::Create(int width, int height) {
     shmctl(st.segment.shmid, IPC_RMID, nullptr);
     if (!st.attached) return nullptr;
     result->pixels_ = reinterpret_cast<std::uint32_t*>(at);
-    result->bytes_ = bytes;
     return result;
 }
 
@@ -136,7 +138,7 @@ void X11SharedImage::Populate() {
     if (st.populate.joinable()) return;
     try {
         st.populate =
-            std::thread([at = st.segment.shmaddr, bytes = bytes_] { madvise(at, bytes, MADV_POPULATE_WRITE); });
+            std::thread([at = st.segment.shmaddr, bytes = st.bytes] { madvise(at, bytes, MADV_POPULATE_WRITE); });
     } catch (const std::system_error&) {
         // No thread to spare: the pages come as the first drawing touches them.
     }

@@ -2,7 +2,6 @@
 // All the Xlib calls of the shell, kept in one place because Xlib's macros clash with Qt's names: the
 // display, foreign windows, the X server's own screen saver and its suspension (X11ScreenSaver), and the
 // window's pixels in memory shared with the X server.
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -38,7 +37,6 @@ class X11SharedImage {
     explicit X11SharedImage(std::unique_ptr<State> state);
     std::unique_ptr<State> state_;
     std::uint32_t* pixels_ = nullptr;
-    std::size_t bytes_ = 0;
 };
 
 // The application's X connection (a Display*), null on a platform other than X11.
